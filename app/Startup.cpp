@@ -1,0 +1,42 @@
+#include "app/Startup.h"
+
+#include "app/Main.h"
+#include "app/SettingsStore.h"
+#include "i18n/Help.h"
+#include "platform/Termination.h"
+
+#include <QApplication>
+
+#include <memory>
+
+namespace murmex {
+
+int RunMurmex(int& argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Murmex"));
+    QApplication::setDesktopFileName(QStringLiteral("murmex"));
+    // The main window ends the program when it is closed, also while it is hidden in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto fmMain = std::make_unique<TfmMain>();
+    fmMain->Lang_Num = SettingsStore::ReadLanguage();
+    auto fmHelp = std::make_unique<TfmHelp>();
+    fmMain->fmHelp = fmHelp.get();
+
+    QObject::connect(fmMain.get(), &TfmMain::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // A session that ends the program closes the window the same way the close button does.
+    platform::TerminationRequests termination;
+    QObject::connect(&termination, &platform::TerminationRequests::Requested, fmMain.get(), &QWidget::close);
+
+    fmMain->show();
+    const int result = QApplication::exec();
+
+    // The windows go in the reverse order of their creation; the language is stored before the rest.
+    fmMain->fmHelp = nullptr;
+    fmHelp.reset();
+    SettingsStore::WriteLanguage(fmMain->Lang_Num);
+    fmMain.reset();
+    return result;
+}
+
+} // namespace murmex

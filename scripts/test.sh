@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Murmex and runs every test: the format check, the whole suite in the
+# test environment (scripts/testenv.sh), then the whole suite again under AddressSanitizer
+# and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=$(nproc)
+
+section() { printf '\n=== %s\n' "$*"; }
+
+bash scripts/deps.sh
+
+section "format"
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    mapfile -t sources < <(git ls-files '*.cpp' '*.h' '*.c')
+else
+    mapfile -t sources < <(find app audio i18n ui platform tools tests bench -name '*.cpp' -o -name '*.h' -o -name '*.c' 2>/dev/null)
+fi
+[[ ${#sources[@]} -eq 0 ]] || clang-format --dry-run --Werror "${sources[@]}"
+
+section "build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+
+section "build with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMURMEX_SANITIZE=address,undefined >/dev/null
+cmake --build build-asan -j "$jobs"
+
+section "tests"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+bash scripts/testenv.sh bash -c '
+    set -e
+    ctest --test-dir build --output-on-failure -j "$1"
+    echo
+    echo "=== the suite again under AddressSanitizer and UndefinedBehaviorSanitizer"
+    ctest --test-dir build-asan --output-on-failure -j "$1"
+' tests "$jobs"
+section "all tests passed"

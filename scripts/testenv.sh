@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Runs a command inside Murmex's test environment and tears the environment down afterwards, whatever
+# happens: a virtual X display (Xvfb) with a tray host (trayer), and a private PulseAudio daemon whose
+# default sink is a null sink, with one low-latency recorder on its monitor kept running.
+#
+#   scripts/testenv.sh COMMAND [ARGS...]
+#
+# Exported to the command:
+#   DISPLAY, XDG_RUNTIME_DIR, PULSE_SERVER     where the display and the sound server are
+#   MURMEX_TEST_SINK                           name of the null sink
+#   MURMEX_TEST_MONITOR                        raw recording of the sink's monitor (s16le, 48000 Hz,
+#                                              2 channels), growing for the whole run
+#   MURMEX_TEST_TMP                            a scratch folder removed at the end
+set -euo pipefail
+
+[[ $# -ge 1 ]] || { echo "usage: $0 COMMAND [ARGS...]" >&2; exit 2; }
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/murmex-env.XXXXXX")
+pids=()
+teardown() {
+    local pid
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        pid=${pids[i]}
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${pids[@]}"; do
+        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        kill -9 "$pid" 2>/dev/null || true
+    done
+    rm -rf "$tmp"
+}
+trap teardown EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+log="$tmp/log"
+mkdir -p "$log"
+
+# --- X display and tray host -------------------------------------------------------------------------
+exec {dfd}<> <(:)
+Xvfb -displayfd "$dfd" -screen 0 1280x800x24 -nolisten tcp -noreset >"$log/xvfb.log" 2>&1 &
+pids+=($!)
+display=""
+for _ in $(seq 100); do
+    read -r -t 0.1 -u "$dfd" display && break || true
+done
+exec {dfd}>&-
+[[ -n "$display" ]] || { echo "testenv: Xvfb did not start" >&2; cat "$log/xvfb.log" >&2; exit 1; }
+export DISPLAY=":$display"
+
+trayer --edge top --align right --widthtype request --height 24 --SetDockType true --expand true \
+    >"$log/trayer.log" 2>&1 &
+pids+=($!)
+
+# --- Sound server with a null sink ------------------------------------------------------------------
+export XDG_RUNTIME_DIR="$tmp/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR" "$XDG_RUNTIME_DIR/pulse"
+export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+export MURMEX_TEST_SINK=murmex_test
+cat >"$tmp/pulse.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1 socket=$XDG_RUNTIME_DIR/pulse/native
+load-module module-null-sink sink_name=$MURMEX_TEST_SINK rate=48000 channels=2
+set-default-sink $MURMEX_TEST_SINK
+PA
+HOME="$tmp" pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+    --disable-shm=yes -n -F "$tmp/pulse.pa" --log-target=file:"$log/pulseaudio.log" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+    pactl info >/dev/null 2>&1 && break
+    sleep 0.1
+done
+pactl info >/dev/null 2>&1 || { echo "testenv: PulseAudio did not start" >&2; cat "$log/pulseaudio.log" >&2; exit 1; }
+
+# An idle null sink delays new streams; one recorder kept connected for the whole run avoids that.
+export MURMEX_TEST_MONITOR="$tmp/monitor.raw"
+parec -d "$MURMEX_TEST_SINK.monitor" --latency-msec=10 --format=s16le --rate=48000 --channels=2 \
+    --raw >"$MURMEX_TEST_MONITOR" 2>"$log/parec.log" &
+pids+=($!)
+
+for _ in $(seq 50); do
+    [[ -s "$MURMEX_TEST_MONITOR" ]] && xwininfo -name panel >/dev/null 2>&1 && break
+    sleep 0.1
+done
+
+export MURMEX_TEST_TMP="$tmp/scratch"
+mkdir -p "$MURMEX_TEST_TMP"
+
+set +e
+"$@"
+status=$?
+set -e
+exit $status

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The window appears at the top centre of the desktop, is dragged by its background and its title with
+# the left button only.
+source "$(dirname "$0")/lib.sh"
+
+new_config_home
+start_murmex
+
+step "top centre, outer size 808 x 608"
+screen_width=$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]}')
+want="$(((screen_width - 808) / 2)) 10 808 608"
+[[ "$(geometry)" == "$want" ]] || fail "window at $(geometry), expected $want"
+
+step "left drag on the background moves the window"
+read -r x0 y0 _ < <(geometry)
+drag 1 460 300 100 50
+read -r x1 y1 _ < <(geometry)
+[[ "$x1 $y1" == "$((x0 + 100)) $((y0 + 50))" ]] || fail "after the drag at $x1 $y1, expected $((x0 + 100)) $((y0 + 50))"
+
+step "left drag on the title moves the window"
+drag 1 40 18 -60 30
+read -r x2 y2 _ < <(geometry)
+[[ "$x2 $y2" == "$((x1 - 60)) $((y1 + 30))" ]] || fail "after the title drag at $x2 $y2, expected $((x1 - 60)) $((y1 + 30))"
+
+step "right and middle drags do not"
+drag 3 460 300 120 80
+drag 2 460 300 120 80
+read -r x3 y3 _ < <(geometry)
+[[ "$x3 $y3" == "$x2 $y2" ]] || fail "a right or middle drag moved the window to $x3 $y3"
+
+kill -TERM "$MURMEX_PID"
+expect_exit 0

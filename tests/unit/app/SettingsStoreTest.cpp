@@ -1,0 +1,163 @@
+#include "app/SettingsStore.h"
+#include "tests/unit/app/TestConfigHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace murmex {
+namespace {
+
+using test::ReadSettingsFile;
+using test::StoredText;
+using test::WriteSettingsFile;
+
+constexpr MainSettings kDefaults{.Min_FormShow = false,
+                                 .HintShow = true,
+                                 .Noise_Num = 1,
+                                 .Off_1 = 0,
+                                 .Off_2 = 0,
+                                 .SPDIF = true,
+                                 .Value_L = 0,
+                                 .Value_R = 0};
+
+const char* const kEightNames[] = {"Min_FormShow", "HintShow", "Noise_Num", "Off_1",
+                                   "Off_2",        "SPDIF",    "Value_L",   "Value_R"};
+
+MainSettings ReadFresh() {
+    MainSettings settings; // the state of a newly created window
+    SettingsStore::ReadMainSettings(settings);
+    return settings;
+}
+
+class SettingsStoreTest : public testing::Test {
+protected:
+    void SetUp() override { test::RemoveSettingsFile(); }
+    void TearDown() override { test::RemoveSettingsFile(); }
+};
+
+TEST_F(SettingsStoreTest, EmptyStoreGivesTheDefaults) {
+    EXPECT_EQ(ReadFresh(), kDefaults);
+    EXPECT_EQ(SettingsStore::ReadLanguage(), 0);
+
+    WriteSettingsFile("[General]\nUnrelated=4\n");
+    EXPECT_EQ(ReadFresh(), kDefaults);
+    EXPECT_EQ(SettingsStore::ReadLanguage(), 0);
+}
+
+TEST_F(SettingsStoreTest, ValuesAreTakenAsStoredAndBooleansAreNonZero) {
+    WriteSettingsFile("[General]\nMin_FormShow=-3\nHintShow=5\nNoise_Num=-7\nOff_1=12\nOff_2=-1\nSPDIF=0\n"
+                      "Value_L=2147483647\nValue_R=-2147483648\nLanguare=2\n");
+    const MainSettings read = ReadFresh();
+    EXPECT_EQ(read, (MainSettings{.Min_FormShow = true,
+                                  .HintShow = true,
+                                  .Noise_Num = -7,
+                                  .Off_1 = 12,
+                                  .Off_2 = -1,
+                                  .SPDIF = false,
+                                  .Value_L = 2147483647,
+                                  .Value_R = -2147483648}));
+    EXPECT_EQ(SettingsStore::ReadLanguage(), 2);
+
+    SettingsStore::WriteMainSettings(read);
+    EXPECT_EQ(StoredText(QStringLiteral("HintShow")), QStringLiteral("1"));
+    EXPECT_EQ(StoredText(QStringLiteral("Min_FormShow")), QStringLiteral("1"));
+    EXPECT_EQ(StoredText(QStringLiteral("SPDIF")), QStringLiteral("0"));
+    EXPECT_EQ(StoredText(QStringLiteral("Value_R")), QStringLiteral("-2147483648"));
+    EXPECT_EQ(ReadFresh(), read);
+}
+
+// A value that is not a 32-bit integer ends the read: everything from it on keeps the creation state,
+// which differs from the defaults (hints and S/PDIF off, noise 0).
+TEST_F(SettingsStoreTest, UnreadableValueEndsTheReadAndEverythingIsWrittenBackAsIntegers) {
+    const char* const unreadable[] = {"abc",      "1.5",  "2147483648",    "-2147483649", "",
+                                      "\"1, 2\"", "1, 2", "@ByteArray(1)", "0x10"};
+    for (const char* text : unreadable) {
+        SCOPED_TRACE(text);
+        WriteSettingsFile(QByteArray("[General]\nMin_FormShow=") + text +
+                          "\nHintShow=1\nNoise_Num=4\nOff_1=3\nOff_2=1\nSPDIF=1\nValue_L=40\nValue_R=60\nLanguare=1\n");
+        const MainSettings read = ReadFresh();
+        EXPECT_EQ(read, MainSettings{});
+        EXPECT_EQ(SettingsStore::ReadLanguage(), 1) << "the language is read on its own";
+
+        SettingsStore::WriteMainSettings(read);
+        for (const char* name : kEightNames)
+            EXPECT_EQ(StoredText(QString::fromLatin1(name)), QStringLiteral("0")) << name;
+        EXPECT_EQ(StoredText(QStringLiteral("Languare")), QStringLiteral("1"));
+    }
+}
+
+TEST_F(SettingsStoreTest, ValuesBeforeAnUnreadableOneAreKept) {
+    WriteSettingsFile("[General]\nMin_FormShow=1\nHintShow=0\nNoise_Num=5\nOff_1=3\nOff_2=x\nSPDIF=1\nValue_L=40\n");
+    EXPECT_EQ(ReadFresh(), (MainSettings{.Min_FormShow = true, .HintShow = false, .Noise_Num = 5, .Off_1 = 3}));
+
+    // The unreadable value itself keeps the creation state, not its default.
+    WriteSettingsFile("[General]\nSPDIF=bad\n");
+    EXPECT_EQ(ReadFresh(), (MainSettings{.Min_FormShow = false, .HintShow = true, .Noise_Num = 1, .SPDIF = false}));
+}
+
+TEST_F(SettingsStoreTest, LanguageIsReadAndWrittenOnItsOwn) {
+    WriteSettingsFile("[General]\nLanguare=oops\nNoise_Num=3\n");
+    EXPECT_EQ(SettingsStore::ReadLanguage(), 0);
+    EXPECT_EQ(ReadFresh().Noise_Num, 3);
+
+    test::RemoveSettingsFile();
+    SettingsStore::WriteLanguage(1);
+    EXPECT_EQ(StoredText(QStringLiteral("Languare")), QStringLiteral("1"));
+    for (const char* name : kEightNames)
+        EXPECT_TRUE(StoredText(QString::fromLatin1(name)).isNull()) << name;
+
+    SettingsStore::WriteMainSettings(kDefaults);
+    EXPECT_EQ(StoredText(QStringLiteral("Languare")), QStringLiteral("1")) << "left alone by the other write";
+    EXPECT_EQ(ReadFresh(), kDefaults);
+    EXPECT_EQ(SettingsStore::ReadLanguage(), 1);
+}
+
+// QSettings keeps a process-wide cache of the files it has opened, failed writes included; the
+// permission cases run in a child process so that they leave nothing behind for the other tests.
+template <typename Body> void InChildProcess(Body body) {
+    EXPECT_EXIT(
+        {
+            const char* failure = body();
+            if (failure)
+                std::fprintf(stderr, "%s\n", failure);
+            std::_Exit(failure ? 1 : 0); // no exit handlers: they would remove the shared config folder
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+TEST_F(SettingsStoreTest, UnwritableStoreLosesNothingStoredBefore) {
+    const QByteArray before = "[General]\nHintShow=0\nLanguare=1\nMin_FormShow=1\nNoise_Num=6\nOff_1=2\nOff_2=1\n"
+                              "SPDIF=0\nValue_L=30\nValue_R=70\n";
+    WriteSettingsFile(before);
+    InChildProcess([&]() -> const char* {
+        test::ReadOnlySettings readOnly;
+        if (QFile(test::SettingsFilePath()).open(QIODevice::Append))
+            return "the read-only guard did not take hold";
+        SettingsStore::WriteLanguage(0);
+        SettingsStore::WriteMainSettings(kDefaults);
+        return nullptr;
+    });
+    EXPECT_EQ(ReadSettingsFile(), before);
+}
+
+TEST_F(SettingsStoreTest, UnreadableStoreGivesTheDefaults) {
+    WriteSettingsFile("[General]\nNoise_Num=6\nLanguare=1\n");
+    InChildProcess([]() -> const char* {
+        test::ReadOnlySettings guard; // also keeps root out of the file
+        QFile::setPermissions(test::SettingsFilePath(), QFileDevice::Permissions{});
+        if (QFile(test::SettingsFilePath()).open(QIODevice::ReadOnly))
+            return "the guard did not take hold";
+        if (ReadFresh() != kDefaults)
+            return "an unreadable store did not give the defaults";
+        if (SettingsStore::ReadLanguage() != 0)
+            return "an unreadable store did not give English";
+        return nullptr;
+    });
+}
+
+} // namespace
+} // namespace murmex

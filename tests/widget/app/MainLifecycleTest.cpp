@@ -1,0 +1,146 @@
+#include "app/Main.h"
+#include "app/SettingsStore.h"
+
+#include <QLabel>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdlib>
+#include <memory>
+
+using namespace murmex;
+
+class MainLifecycleTest : public QObject {
+    Q_OBJECT
+public:
+    explicit MainLifecycleTest(QString configHome) : m_home(std::move(configHome)) {}
+
+private:
+    QString SettingsFile() const { return m_home + QStringLiteral("/Pellor Quandrel/Murmex.conf"); }
+    void WriteSettings(const QByteArray& text) {
+        QDir().mkpath(m_home + QStringLiteral("/Pellor Quandrel"));
+        QFile file(SettingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    }
+    std::unique_ptr<TfmMain> MakeWindow(int screenWidth) {
+        MainServices services;
+        services.virtualScreenWidth = [screenWidth] { return screenWidth; };
+        return std::make_unique<TfmMain>(services);
+    }
+
+    QString m_home;
+
+private slots:
+    void init() { QFile::remove(SettingsFile()); }
+
+    void creationReadsTheSettingsAndClearsTheRunState() {
+        WriteSettings("[General]\nNoise_Num=4\nHintShow=0\nValue_L=55\n");
+        const auto fm = MakeWindow(1280);
+        QCOMPARE(fm->Noise_Num, 4);
+        QCOMPARE(fm->HintShow, false);
+        QCOMPARE(fm->SPDIF, true);
+        QCOMPARE(fm->Value_L, 55);
+        QCOMPARE(fm->Generator_On, false);
+        QCOMPARE(fm->First_Tick, true);
+        QCOMPARE(fm->Off_Count, 0);
+        QCOMPARE(fm->Bmp_Scroll_L.size(), QSize(21, 142));
+        QCOMPARE(fm->Bmp_Scroll_R.size(), QSize(21, 142));
+        QCOMPARE(fm->Bmp_Generator.size(), QSize(164, 50));
+        QVERIFY(fm->isHidden());
+    }
+
+    void everyShowPlacesTheWindowAtTheTopCentre_data() {
+        QTest::addColumn<int>("screenWidth");
+        QTest::addColumn<int>("left");
+        QTest::newRow("wide") << 1920 << 556;
+        QTest::newRow("odd difference") << 1281 << 236;
+        QTest::newRow("narrow, rounded toward zero") << 701 << -53;
+        QTest::newRow("narrow") << 700 << -54;
+    }
+    void everyShowPlacesTheWindowAtTheTopCentre() {
+        QFETCH(int, screenWidth);
+        QFETCH(int, left);
+        const auto fm = MakeWindow(screenWidth);
+        fm->show();
+        QCOMPARE(fm->geometry(), QRect(left, 10, 808, 608));
+        QCOMPARE(fm->Page_Num, 0);
+        QCOMPARE(fm->Vol_Base_Y, 226);
+
+        fm->move(33, 44);
+        fm->Page_Num = 2;
+        fm->hide();
+        fm->show();
+        QCOMPARE(fm->pos(), QPoint(left, 10));
+        QCOMPARE(fm->Page_Num, 0);
+    }
+
+    void titleLabelsAreAShadowedPair() {
+        const auto fm = MakeWindow(1280);
+        fm->show();
+        QCOMPARE(fm->Label_Title_Name->geometry(), QRect(8, 2, 109, 34));
+        QCOMPARE(fm->Label_Title_Name_Shadow->geometry(), QRect(9, 3, 109, 34));
+        QCOMPARE(fm->Label_Title_Name->text(), QStringLiteral("Murmex"));
+        QCOMPARE(fm->Label_Title_Name->palette().color(QPalette::WindowText), QColor(0xFF, 0xB6, 0x32));
+        QCOMPARE(fm->Label_Title_Name_Shadow->palette().color(QPalette::WindowText), QColor(0xB6, 0x61, 0x07));
+        QCOMPARE(fm->childAt(20, 20), fm->Label_Title_Name); // the title is in front of its shadow
+    }
+
+    void leftDragOnBackgroundOrTitleMovesTheWindow_data() {
+        QTest::addColumn<QString>("where");
+        QTest::newRow("background") << QStringLiteral("background");
+        QTest::newRow("title") << QStringLiteral("title");
+    }
+    void leftDragOnBackgroundOrTitleMovesTheWindow() {
+        QFETCH(QString, where);
+        const auto fm = MakeWindow(1280);
+        fm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fm.get()));
+        QWidget* target = where == QStringLiteral("title") ? static_cast<QWidget*>(fm->Label_Title_Name) : fm.get();
+        const QPoint start = where == QStringLiteral("title") ? QPoint(10, 10) : QPoint(460, 300);
+        QTest::mousePress(target, Qt::LeftButton, {}, start);
+        QTest::mouseMove(target, start + QPoint(100, 50));
+        QTest::mouseRelease(target, Qt::LeftButton, {}, start + QPoint(100, 50));
+        QCOMPARE(fm->pos(), QPoint(236 + 100, 10 + 50));
+    }
+
+    void otherButtonsDoNotMoveTheWindow() {
+        const auto fm = MakeWindow(1280);
+        fm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fm.get()));
+        for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+            QTest::mousePress(fm.get(), button, {}, {460, 300});
+            QTest::mouseMove(fm.get(), {560, 350});
+            QTest::mouseRelease(fm.get(), button, {}, {560, 350});
+            QCOMPARE(fm->pos(), QPoint(236, 10));
+        }
+    }
+
+    void destructionWritesTheEightSettings() {
+        WriteSettings("[General]\nHintShow=5\nOff_1=12\nLanguare=1\n");
+        {
+            const auto fm = MakeWindow(1280);
+            fm->Noise_Num = 7;
+        }
+        const QSettings stored(SettingsFile(), QSettings::IniFormat);
+        QCOMPARE(stored.value(QStringLiteral("HintShow")).toString(), QStringLiteral("1"));
+        QCOMPARE(stored.value(QStringLiteral("Noise_Num")).toString(), QStringLiteral("7"));
+        QCOMPARE(stored.value(QStringLiteral("Off_1")).toString(), QStringLiteral("12"));
+        QCOMPARE(stored.value(QStringLiteral("SPDIF")).toString(), QStringLiteral("1"));
+        QCOMPARE(stored.value(QStringLiteral("Languare")).toString(), QStringLiteral("1"));
+        QCOMPARE(stored.allKeys().size(), 9);
+    }
+};
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Before anything reads settings: the per-user folder is fixed at first use.
+    const QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    MainLifecycleTest test(configHome.path());
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "MainLifecycleTest.moc"
