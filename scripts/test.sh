@@ -28,7 +28,7 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMURMEX_SAN
 cmake --build build-asan -j "$jobs"
 
 section "tests"
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 bash scripts/testenv.sh bash -c '
