@@ -29,6 +29,9 @@ int RunMurmex(int& argc, char** argv) {
     QObject::connect(&termination, &platform::TerminationRequests::Requested, fmMain.get(), &QWidget::close);
 
     fmMain->show();
+    // A window manager activates a new window by itself; without one the window would never become
+    // active, and the work that waits for the first active moment would never run.
+    fmMain->activateWindow();
     const int result = QApplication::exec();
 
     // The windows go in the reverse order of their creation; the language is stored before the rest.
