@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Murmex and runs every test: the format check, the whole suite in the
 # test environment (scripts/testenv.sh), then the whole suite again under AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# and UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -27,15 +27,23 @@ section "build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMURMEX_SANITIZE=address,undefined >/dev/null
 cmake --build build-asan -j "$jobs"
 
+section "build with ThreadSanitizer"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMURMEX_SANITIZE=thread >/dev/null
+cmake --build build-tsan -j "$jobs"
+
 section "tests"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export TSAN_OPTIONS="suppressions=$root/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
 bash scripts/testenv.sh bash -c '
     set -e
     ctest --test-dir build --output-on-failure -j "$1"
     echo
     echo "=== the suite again under AddressSanitizer and UndefinedBehaviorSanitizer"
     ctest --test-dir build-asan --output-on-failure -j "$1"
+    echo
+    echo "=== the threaded tests under ThreadSanitizer"
+    ctest --test-dir build-tsan --output-on-failure -j "$1" -L threads
 ' tests "$jobs"
 section "all tests passed"

@@ -1,0 +1,23 @@
+#include "platform/SndDevices.h"
+
+#include "platform/AudioHost.h"
+
+#include <string>
+
+namespace murmex::platform {
+
+int GetSndDeviceCountDS() {
+    return audiohost::OutputDeviceCount();
+}
+
+const char* GetSndDeviceNameDS(int index, SndStringHandle* handle) {
+    auto* name = new std::string(index >= 0 ? audiohost::OutputDeviceName(index) : std::string());
+    *handle = name;
+    return name->c_str();
+}
+
+void DSFreeString(SndStringHandle handle) {
+    delete static_cast<std::string*>(handle);
+}
+
+} // namespace murmex::platform

@@ -1,0 +1,19 @@
+// The sound-device library: how many outputs there are and what each is called. A device's position
+// here is the id the wave-out calls accept. The list is read once, when the audio host starts.
+// Any thread.
+#pragma once
+
+namespace murmex::platform {
+
+using SndStringHandle = void*;
+
+// Number of output devices; 0 when there are none or the sound system cannot be reached.
+int GetSndDeviceCountDS();
+
+// The name of output device `index` (UTF-8), valid until DSFreeString(*handle). An index that names no
+// device gives an empty name. Every call must be paired with one DSFreeString.
+const char* GetSndDeviceNameDS(int index, SndStringHandle* handle);
+
+void DSFreeString(SndStringHandle handle);
+
+} // namespace murmex::platform

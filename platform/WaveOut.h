@@ -1,0 +1,101 @@
+// Wave-out: plays one PCM buffer on an output device, once or looped a given number of times, with
+// a done flag the owner polls; plus the program-wide left/right output volume.
+// Lifecycle: Open -> PrepareHeader -> Write -> (poll WHDR_DONE) -> Reset -> UnprepareHeader -> Close.
+// A WaveOut and its header are used by one thread at a time; the device's callback thread only reads
+// the buffer and the volume and sets the header's flags, without locks or allocation. The volume
+// functions may be called from any thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace murmex::platform {
+
+using MMRESULT = std::uint32_t;
+
+inline constexpr MMRESULT MMSYSERR_NOERROR = 0;
+inline constexpr MMRESULT MMSYSERR_ERROR = 1;
+inline constexpr MMRESULT MMSYSERR_BADDEVICEID = 2;
+inline constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
+inline constexpr MMRESULT MMSYSERR_NODRIVER = 6;
+inline constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
+inline constexpr MMRESULT WAVERR_BADFORMAT = 32;
+inline constexpr MMRESULT WAVERR_STILLPLAYING = 33;
+inline constexpr MMRESULT WAVERR_UNPREPARED = 34;
+
+inline constexpr int WAVE_MAPPER = -1;
+
+inline constexpr std::uint32_t WHDR_DONE = 1;
+inline constexpr std::uint32_t WHDR_PREPARED = 2;
+inline constexpr std::uint32_t WHDR_BEGINLOOP = 4;
+inline constexpr std::uint32_t WHDR_ENDLOOP = 8;
+inline constexpr std::uint32_t WHDR_INQUEUE = 16;
+
+inline constexpr std::uint16_t WAVE_FORMAT_PCM = 1;
+
+// The 18-byte wave format record, laid out as a RIFF "fmt " chunk holds it.
+#pragma pack(push, 1)
+struct WaveFormatEx {
+    std::uint16_t wFormatTag;
+    std::uint16_t nChannels;
+    std::uint32_t nSamplesPerSec;
+    std::uint32_t nAvgBytesPerSec;
+    std::uint16_t nBlockAlign;
+    std::uint16_t wBitsPerSample;
+    std::uint16_t cbSize;
+};
+#pragma pack(pop)
+static_assert(sizeof(WaveFormatEx) == 18);
+
+// The buffer handed to the device. With WHDR_BEGINLOOP | WHDR_ENDLOOP it is played dwLoops times
+// (0xFFFFFFFF is in practice endless), otherwise once. The device sets WHDR_DONE once the last
+// sample has been heard, or at Reset.
+struct WaveHeader {
+    const std::uint8_t* lpData = nullptr;
+    std::uint32_t dwBufferLength = 0;
+    std::uint32_t dwBytesRecorded = 0;
+    std::uintptr_t dwUser = 0;
+    std::atomic<std::uint32_t> dwFlags{0};
+    std::uint32_t dwLoops = 0;
+};
+
+class WaveOut {
+public:
+    WaveOut();
+    ~WaveOut(); // resets and closes a device still open
+    WaveOut(const WaveOut&) = delete;
+    WaveOut& operator=(const WaveOut&) = delete;
+
+    // 16-bit PCM, mono or stereo, any rate the device accepts. deviceId -1 is the default output.
+    MMRESULT Open(int deviceId, const WaveFormatEx& format);
+    MMRESULT PrepareHeader(WaveHeader& header);
+    // One buffer at a time: a second write while one is queued gives WAVERR_STILLPLAYING.
+    MMRESULT Write(WaveHeader& header);
+    // Stops at once and marks the queued buffer done.
+    MMRESULT Reset();
+    MMRESULT UnprepareHeader(WaveHeader& header);
+    // Refused with WAVERR_STILLPLAYING while a buffer is queued.
+    MMRESULT Close();
+
+    bool IsOpen() const;
+
+    struct Device;
+
+private:
+    std::unique_ptr<Device> m_device;
+};
+
+// The text of an error code, or an empty text for a code without one.
+std::string WaveOutGetErrorText(MMRESULT code);
+
+// The program's output volume, left in the low 16 bits and right in the high 16 bits; full at start.
+// It is one setting for the whole program, reached through any valid device id (-1 included).
+MMRESULT WaveOutSetVolume(int deviceId, std::uint32_t volume);
+MMRESULT WaveOutGetVolume(int deviceId, std::uint32_t& volume);
+
+// Streams open right now, over all WaveOut objects (for tests and diagnostics).
+int WaveOutOpenStreams();
+
+} // namespace murmex::platform

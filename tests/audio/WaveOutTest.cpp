@@ -1,0 +1,210 @@
+// Wave-out against a real sound server: a PulseAudio null sink whose monitor the test environment
+// records. What comes out must be the buffer, repeated, at the volume set.
+#include "platform/WaveOut.h"
+#include "platform/SndDevices.h"
+#include "tests/support/Monitor.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+namespace murmex::platform {
+namespace {
+
+using test::Channel;
+using test::MonitorRecording;
+
+constexpr std::uint32_t kLoopForever = 0xFFFFFFFFu;
+
+struct Clip {
+    WaveFormatEx format{};
+    std::vector<std::uint8_t> bytes;
+    std::vector<double> left, right;
+};
+
+// White noise at the monitor's own rate, so that nothing is resampled on the way.
+Clip NoiseClip(int channels, int frames, unsigned seed) {
+    Clip clip;
+    clip.format = {WAVE_FORMAT_PCM,
+                   static_cast<std::uint16_t>(channels),
+                   48000,
+                   static_cast<std::uint32_t>(48000 * channels * 2),
+                   static_cast<std::uint16_t>(channels * 2),
+                   16,
+                   0};
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> sample(-12000, 12000);
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < channels; ++c) {
+            const auto s = static_cast<std::int16_t>(sample(random));
+            clip.bytes.push_back(static_cast<std::uint8_t>(s & 0xFF));
+            clip.bytes.push_back(static_cast<std::uint8_t>((s >> 8) & 0xFF));
+            (c == 0 ? clip.left : clip.right).push_back(s);
+        }
+    }
+    if (channels == 1)
+        clip.right = clip.left;
+    return clip;
+}
+
+void Prepare(WaveHeader& header, const Clip& clip, std::uint32_t flags, std::uint32_t loops) {
+    header.lpData = clip.bytes.data();
+    header.dwBufferLength = static_cast<std::uint32_t>(clip.bytes.size());
+    header.dwFlags = flags;
+    header.dwLoops = loops;
+}
+
+bool WaitFor(const WaveHeader& header, std::uint32_t flag, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 10) {
+        if (header.dwFlags.load() & flag)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+class WaveOutTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_GT(GetSndDeviceCountDS(), 0) << "no output device: is the test sound server running?";
+        WaveOutSetVolume(WAVE_MAPPER, 0xFFFFFFFFu);
+    }
+    void TearDown() override {
+        WaveOutSetVolume(WAVE_MAPPER, 0xFFFFFFFFu);
+        EXPECT_EQ(WaveOutOpenStreams(), 0);
+    }
+
+    // Plays `clip` looped on the default output for `ms` and returns what the sink received.
+    std::vector<std::int16_t> PlayLooped(const Clip& clip, int ms) {
+        MonitorRecording recording;
+        WaveOut out;
+        EXPECT_EQ(out.Open(WAVE_MAPPER, clip.format), MMSYSERR_NOERROR);
+        WaveHeader header;
+        Prepare(header, clip, WHDR_BEGINLOOP | WHDR_ENDLOOP, kLoopForever);
+        EXPECT_EQ(out.PrepareHeader(header), MMSYSERR_NOERROR);
+        EXPECT_EQ(out.Write(header), MMSYSERR_NOERROR);
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        EXPECT_FALSE(header.dwFlags.load() & WHDR_DONE) << "an endless loop ended";
+        EXPECT_EQ(out.Reset(), MMSYSERR_NOERROR);
+        EXPECT_TRUE(header.dwFlags.load() & WHDR_DONE);
+        EXPECT_EQ(out.UnprepareHeader(header), MMSYSERR_NOERROR);
+        EXPECT_EQ(out.Close(), MMSYSERR_NOERROR);
+        return recording.Take();
+    }
+};
+
+// Finds where the clip starts in the recording and checks that three whole periods follow it.
+void ExpectRepeated(const std::vector<double>& recorded, const std::vector<double>& period, double scale = 1.0) {
+    const std::vector<double> head(period.begin(), period.begin() + 512);
+    const test::Match start = test::FindPattern(recorded, head);
+    ASSERT_GT(start.correlation, 0.999) << "the clip's start was not found in the recording";
+    EXPECT_GT(test::RepeatCorrelation(recorded, start.at, period, 3), 0.999);
+    const double ratio = test::Rms(recorded.data() + start.at, period.size()) / test::Rms(period.data(), period.size());
+    EXPECT_NEAR(ratio, scale, 0.01);
+}
+
+TEST_F(WaveOutTest, LoopedStereoBufferComesOutRepeatedUnchanged) {
+    const Clip clip = NoiseClip(2, 12000, 1);
+    const auto recorded = PlayLooped(clip, 1200);
+    ExpectRepeated(Channel(recorded, 0), clip.left);
+    ExpectRepeated(Channel(recorded, 1), clip.right);
+}
+
+TEST_F(WaveOutTest, MonoBufferGoesToBothChannelsAndVolumeScalesEachSide) {
+    const Clip clip = NoiseClip(1, 9000, 2);
+    ASSERT_EQ(WaveOutSetVolume(WAVE_MAPPER, 0x8000u), MMSYSERR_NOERROR); // left half, right silent
+    std::uint32_t volume = 0;
+    ASSERT_EQ(WaveOutGetVolume(0, volume), MMSYSERR_NOERROR);
+    EXPECT_EQ(volume, 0x8000u) << "one volume for the whole program, whichever device is asked";
+
+    const auto recorded = PlayLooped(clip, 1000);
+    ExpectRepeated(Channel(recorded, 0), clip.left, 0x8000 / 65535.0);
+    const std::vector<double> right = Channel(recorded, 1);
+    EXPECT_EQ(test::Rms(right.data(), right.size()), 0.0);
+}
+
+TEST_F(WaveOutTest, UnloopedBufferPlaysOnceWholeThenIsDone) {
+    const Clip clip = NoiseClip(2, 14400, 3);
+    MonitorRecording recording;
+    WaveOut out;
+    ASSERT_EQ(out.Open(WAVE_MAPPER, clip.format), MMSYSERR_NOERROR);
+    WaveHeader header;
+    Prepare(header, clip, 0, 1);
+    ASSERT_EQ(out.PrepareHeader(header), MMSYSERR_NOERROR);
+    ASSERT_EQ(out.Write(header), MMSYSERR_NOERROR);
+    ASSERT_TRUE(WaitFor(header, WHDR_DONE, 5000));
+    EXPECT_FALSE(header.dwFlags.load() & WHDR_INQUEUE);
+    const auto recorded = recording.Take();
+    EXPECT_EQ(out.Reset(), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.UnprepareHeader(header), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.Close(), MMSYSERR_NOERROR);
+
+    // A stream joining an idle sink may lose its first milliseconds on the monitor (the server rewinds
+    // into audio it has already recorded), so the match starts a little way in; the end must all be there.
+    constexpr std::size_t kSkip = 2400;
+    const std::vector<double> left = Channel(recorded, 0);
+    const std::vector<double> rest(clip.left.begin() + kSkip, clip.left.end());
+    const test::Match start = test::FindPattern(left, std::vector<double>(rest.begin(), rest.begin() + 512));
+    ASSERT_GT(start.correlation, 0.999);
+    EXPECT_GT(test::RepeatCorrelation(left, start.at, rest, 1), 0.999) << "the end of the buffer was cut";
+    const std::size_t after = start.at + rest.size();
+    ASSERT_LT(after, left.size()) << "done before the last sample was heard";
+    EXPECT_EQ(test::Rms(left.data() + after, left.size() - after), 0.0) << "it played more than once";
+}
+
+TEST_F(WaveOutTest, RefusalsCarryTheirCodesAndTexts) {
+    const Clip clip = NoiseClip(1, 4800, 4);
+    WaveOut out;
+    const int count = GetSndDeviceCountDS();
+    for (int id : {count, count + 100, -2}) {
+        EXPECT_EQ(out.Open(id, clip.format), MMSYSERR_BADDEVICEID) << id;
+        std::uint32_t volume = 0;
+        EXPECT_EQ(WaveOutSetVolume(id, 0), MMSYSERR_BADDEVICEID) << id;
+        EXPECT_EQ(WaveOutGetVolume(id, volume), MMSYSERR_BADDEVICEID) << id;
+    }
+    EXPECT_EQ(WaveOutGetErrorText(MMSYSERR_BADDEVICEID), "The device identifier is out of range.");
+    EXPECT_EQ(WaveOutGetErrorText(12345), "");
+
+    WaveFormatEx eightBit = clip.format;
+    eightBit.wBitsPerSample = 8;
+    EXPECT_EQ(out.Open(WAVE_MAPPER, eightBit), WAVERR_BADFORMAT);
+    WaveFormatEx badAlign = clip.format;
+    badAlign.nBlockAlign = 4;
+    EXPECT_EQ(out.Open(WAVE_MAPPER, badAlign), WAVERR_BADFORMAT);
+    EXPECT_FALSE(out.IsOpen());
+
+    ASSERT_EQ(out.Open(WAVE_MAPPER, clip.format), MMSYSERR_NOERROR);
+    WaveHeader header;
+    Prepare(header, clip, WHDR_BEGINLOOP | WHDR_ENDLOOP, kLoopForever);
+    EXPECT_EQ(out.Write(header), WAVERR_UNPREPARED);
+    ASSERT_EQ(out.PrepareHeader(header), MMSYSERR_NOERROR);
+    ASSERT_EQ(out.Write(header), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.Write(header), WAVERR_STILLPLAYING);
+    EXPECT_EQ(out.UnprepareHeader(header), WAVERR_STILLPLAYING);
+    EXPECT_EQ(out.Close(), WAVERR_STILLPLAYING);
+    EXPECT_TRUE(out.IsOpen());
+    EXPECT_EQ(out.Reset(), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.UnprepareHeader(header), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.Close(), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.Close(), MMSYSERR_INVALHANDLE);
+}
+
+TEST_F(WaveOutTest, EveryListedDeviceHasANameAndOpens) {
+    const Clip clip = NoiseClip(2, 4800, 5);
+    for (int id = 0; id < GetSndDeviceCountDS(); ++id) {
+        SndStringHandle handle = nullptr;
+        const std::string name = GetSndDeviceNameDS(id, &handle);
+        DSFreeString(handle);
+        EXPECT_FALSE(name.empty()) << id;
+        WaveOut out;
+        EXPECT_EQ(out.Open(id, clip.format), MMSYSERR_NOERROR) << name;
+    }
+    SndStringHandle handle = nullptr;
+    EXPECT_STREQ(GetSndDeviceNameDS(GetSndDeviceCountDS(), &handle), "");
+    DSFreeString(handle);
+}
+
+} // namespace
+} // namespace murmex::platform

@@ -1,0 +1,94 @@
+#include "tests/support/Monitor.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+
+namespace murmex::test {
+namespace {
+
+constexpr int kFrameBytes = 4;
+
+long long FileSize(const std::string& path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    return file ? static_cast<long long>(file.tellg()) : -1;
+}
+
+} // namespace
+
+MonitorRecording::MonitorRecording() {
+    const char* path = std::getenv("MURMEX_TEST_MONITOR");
+    if (!path)
+        throw std::runtime_error("MURMEX_TEST_MONITOR is not set: run inside scripts/testenv.sh");
+    m_path = path;
+    m_start = FileSize(m_path) / kFrameBytes * kFrameBytes;
+}
+
+std::vector<std::int16_t> MonitorRecording::Take(int settleMs) const {
+    std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
+    const long long end = FileSize(m_path) / kFrameBytes * kFrameBytes;
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(std::max(0LL, end - m_start) / 2));
+    std::ifstream file(m_path, std::ios::binary);
+    file.seekg(m_start);
+    file.read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(samples.size() * 2));
+    return samples;
+}
+
+std::vector<double> Channel(const std::vector<std::int16_t>& interleaved, int channel, int channels) {
+    std::vector<double> out;
+    out.reserve(interleaved.size() / static_cast<std::size_t>(channels));
+    for (std::size_t i = static_cast<std::size_t>(channel); i < interleaved.size();
+         i += static_cast<std::size_t>(channels))
+        out.push_back(interleaved[i]);
+    return out;
+}
+
+double Correlation(const double* a, const double* b, std::size_t n) {
+    double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        sa += a[i];
+        sb += b[i];
+        saa += a[i] * a[i];
+        sbb += b[i] * b[i];
+        sab += a[i] * b[i];
+    }
+    const double cov = sab - sa * sb / static_cast<double>(n);
+    const double va = saa - sa * sa / static_cast<double>(n);
+    const double vb = sbb - sb * sb / static_cast<double>(n);
+    return va > 0 && vb > 0 ? cov / std::sqrt(va * vb) : 0;
+}
+
+Match FindPattern(const std::vector<double>& signal, const std::vector<double>& pattern) {
+    Match best;
+    if (signal.size() < pattern.size())
+        return best;
+    for (std::size_t at = 0; at + pattern.size() <= signal.size(); ++at) {
+        const double c = Correlation(signal.data() + at, pattern.data(), pattern.size());
+        if (c > best.correlation)
+            best = {at, c};
+    }
+    return best;
+}
+
+double RepeatCorrelation(const std::vector<double>& signal, std::size_t at, const std::vector<double>& period,
+                         int times) {
+    std::vector<double> expected;
+    for (int t = 0; t < times; ++t)
+        expected.insert(expected.end(), period.begin(), period.end());
+    if (at + expected.size() > signal.size())
+        return 0;
+    return Correlation(signal.data() + at, expected.data(), expected.size());
+}
+
+double Rms(const double* x, std::size_t n) {
+    double sum = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        sum += x[i] * x[i];
+    return n ? std::sqrt(sum / static_cast<double>(n)) : 0;
+}
+
+} // namespace murmex::test

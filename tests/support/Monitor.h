@@ -1,0 +1,44 @@
+// Listening to what reached the test sound server: the test environment keeps one recorder on the null
+// sink's monitor (48000 Hz, stereo, 16-bit) writing to $MURMEX_TEST_MONITOR for the whole run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace murmex::test {
+
+// Everything recorded from the moment of construction on.
+class MonitorRecording {
+public:
+    MonitorRecording();
+    // Waits `settleMs` for the recorder to catch up, then returns the stereo frames recorded since
+    // construction, interleaved left/right.
+    std::vector<std::int16_t> Take(int settleMs = 300) const;
+
+    static constexpr int kRate = 48000;
+
+private:
+    std::string m_path;
+    long long m_start = 0;
+};
+
+std::vector<double> Channel(const std::vector<std::int16_t>& interleaved, int channel, int channels = 2);
+
+// Pearson correlation of a and b over their common length.
+double Correlation(const double* a, const double* b, std::size_t n);
+
+// The position in `signal` where `pattern` matches best, and how well (correlation).
+struct Match {
+    std::size_t at = 0;
+    double correlation = -1;
+};
+Match FindPattern(const std::vector<double>& signal, const std::vector<double>& pattern);
+
+// How well `signal` from `at` on repeats `period` `times` times over (correlation against it).
+double RepeatCorrelation(const std::vector<double>& signal, std::size_t at, const std::vector<double>& period,
+                         int times);
+
+double Rms(const double* x, std::size_t n);
+
+} // namespace murmex::test
