@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Murmex and runs every test: the format check, the whole suite in the
 # test environment (scripts/testenv.sh), then the whole suite again under AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# and UndefinedBehaviorSanitizer, and last the fuzz targets for a short while (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -38,4 +38,7 @@ bash scripts/testenv.sh bash -c '
     echo "=== the suite again under AddressSanitizer and UndefinedBehaviorSanitizer"
     ctest --test-dir build-asan --output-on-failure -j "$1"
 ' tests "$jobs"
+
+section "fuzz the clip-record parser and the RIFF reader"
+bash scripts/fuzz.sh 25
 section "all tests passed"
