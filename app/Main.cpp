@@ -3,6 +3,7 @@
 
 #include "app/MainGeometry.h"
 #include "app/SettingsStore.h"
+#include "audio/ClipRecords.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -62,6 +63,7 @@ void TfmMain::FormCreate() {
     Off_Count = 0;
     // Later here: clear the diagnostics memo.
     SettingsStore::ReadMainSettings(*this);
+    audio::FillWaveList(WaveList_1, audio::BuiltInClipRecords());
     // Later here: build the output device list for the stored S/PDIF choice, then load the stored mapping.
     Bmp_Scroll_L = QImage(21, 142, QImage::Format_ARGB32_Premultiplied);
     Bmp_Scroll_R = QImage(21, 142, QImage::Format_ARGB32_Premultiplied);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/MainState.h"
+#include "audio/WaveList.h"
 #include "platform/Desktop.h"
 #include "ui/WindowDrag.h"
 
@@ -40,6 +41,9 @@ public:
     QImage Bmp_Scroll_L;
     QImage Bmp_Scroll_R;
     QImage Bmp_Generator;
+
+    // The built-in clips, filled once at creation and unchanged for the window's life.
+    audio::TLMDWaveList WaveList_1;
 
     void FormCreate();
     void FormShow();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Murmex and runs every test: the format check, the whole suite in the
 # test environment (scripts/testenv.sh), then the whole suite again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer.
+# and UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and last the fuzz targets
+# for a short while (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -46,4 +47,7 @@ bash scripts/testenv.sh bash -c '
     echo "=== the threaded tests under ThreadSanitizer"
     ctest --test-dir build-tsan --output-on-failure -j "$1" -L threads
 ' tests "$jobs"
+
+section "fuzz the clip-record parser and the RIFF reader"
+bash scripts/fuzz.sh 25
 section "all tests passed"

@@ -48,6 +48,7 @@ private slots:
         QCOMPARE(fm->Bmp_Scroll_L.size(), QSize(21, 142));
         QCOMPARE(fm->Bmp_Scroll_R.size(), QSize(21, 142));
         QCOMPARE(fm->Bmp_Generator.size(), QSize(164, 50));
+        QCOMPARE(fm->WaveList_1.Count(), 8);
         QVERIFY(fm->isHidden());
     }
 

@@ -1,0 +1,31 @@
+// Reads the format and the sample data out of a clip's RIFF/WAVE image. Pure function of its arguments: a
+// player calls it on its own thread while other threads read the same clip.
+#pragma once
+
+#include "audio/WaveList.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace murmex::audio {
+
+// The 18-byte wave format record, as stored at the start of a "fmt " chunk.
+struct WaveFormatRecord {
+    std::uint16_t wFormatTag = 0;
+    std::uint16_t nChannels = 0;
+    std::uint32_t nSamplesPerSec = 0;
+    std::uint32_t nAvgBytesPerSec = 0;
+    std::uint16_t nBlockAlign = 0;
+    std::uint16_t wBitsPerSample = 0;
+    std::uint16_t cbSize = 0;
+
+    static constexpr std::size_t kStoredSize = 18;
+    bool operator==(const WaveFormatRecord&) const = default;
+};
+
+// Fills `format` from the "fmt " chunk and `data` with a copy of the "data" chunk of the "WAVE" form. The format
+// is zeroed first; a 16-byte chunk leaves `cbSize` 0. Fails for an empty wave, a malformed image, a "fmt " chunk
+// shorter than 16 or longer than 18 bytes, or an empty "data" chunk; on failure both are left empty.
+bool ReadWave(const TLMDWave& wave, WaveFormatRecord& format, std::vector<std::uint8_t>& data);
+
+} // namespace murmex::audio
