@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QShowEvent>
 #include <QWindow>
 
@@ -55,13 +56,14 @@ void TfmMain::CreateControls() {
         (*label)->setFont(titleFont);
         (*label)->resize(109, 34);
     }
+    CreateDiagnosticsPanel();
 }
 
 void TfmMain::FormCreate() {
     Generator_On = false;
     First_Tick = true;
     Off_Count = 0;
-    // Later here: clear the diagnostics memo.
+    Memo1->clear();
     SettingsStore::ReadMainSettings(*this);
     audio::FillWaveList(WaveList_1, audio::BuiltInClipRecords());
     // Later here: build the output device list for the stored S/PDIF choice, then load the stored mapping.

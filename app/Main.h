@@ -11,9 +11,16 @@
 #include <QImage>
 #include <QWidget>
 
+#include <cstdint>
+#include <exception>
 #include <functional>
 
+class QCheckBox;
+class QFrame;
 class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QSlider;
 
 namespace murmex {
 
@@ -23,6 +30,10 @@ struct TfmHelp;
 struct MainServices {
     std::function<int()> virtualScreenWidth = platform::VirtualScreenWidth;
     std::function<QPoint()> cursorPos = platform::CursorPos;
+    // The standard error box: modal, one OK button. UI thread only.
+    std::function<void(const QString& message)> showError = ShowErrorBox;
+
+    static void ShowErrorBox(const QString& message);
 };
 
 class TfmMain : public QWidget, public MainState {
@@ -44,6 +55,18 @@ public:
 
     // The built-in clips, filled once at creation and unchanged for the window's life.
     audio::TLMDWaveList WaveList_1;
+    // The hidden diagnostics panel, below the visible outline.
+    QFrame* Panel1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* laThreadCnt = nullptr;
+    QSlider* tbVolLeft = nullptr;
+    QSlider* tbVolRight = nullptr;
+    QCheckBox* cbLoop = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* btStopThread = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
 
     void FormCreate();
     void FormShow();
@@ -51,6 +74,12 @@ public:
     void Sb_CloseClick();
     void FormClose();
     void FormDestroy();
+
+    // Player start and stop; a start whose noise names no clip throws the list-index error.
+    void btPlayThreadClick();
+    void btStopThreadClick();
+    // The output device the generator plays on.
+    std::int32_t OutputDeviceId() const;
 
 signals:
     // The window was closed; being the main window, this ends the program.
@@ -65,6 +94,16 @@ protected:
 
 private:
     void CreateControls();
+    void CreateDiagnosticsPanel();
+
+    // Runs one user action; an error it raises ends the action and is shown in the standard error box.
+    template <typename Action> void RunAction(Action&& action) {
+        try {
+            action();
+        } catch (const std::exception& error) {
+            m_services.showError(QString::fromUtf8(error.what()));
+        }
+    }
 
     MainServices m_services;
     ui::WindowDrag m_drag;

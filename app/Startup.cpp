@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 #include "app/SettingsStore.h"
+#include "audio/WaveOutThreadPlayWL.h"
 #include "i18n/Help.h"
 #include "platform/Termination.h"
 
@@ -33,6 +34,11 @@ int RunMurmex(int& argc, char** argv) {
     // active, and the work that waits for the first active moment would never run.
     fmMain->activateWindow();
     const int result = QApplication::exec();
+
+    // The sound ends with the program: players are asked to stop and get a moment to close their
+    // devices, but the end is never held up for them.
+    audio::StopAllWOThreads();
+    audio::WaitForNoWOThreads(500);
 
     // The windows go in the reverse order of their creation; the language is stored before the rest.
     fmMain->fmHelp = nullptr;

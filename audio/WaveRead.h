@@ -3,25 +3,14 @@
 #pragma once
 
 #include "audio/WaveList.h"
+#include "platform/WaveOut.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace murmex::audio {
 
-// The 18-byte wave format record, as stored at the start of a "fmt " chunk.
-struct WaveFormatRecord {
-    std::uint16_t wFormatTag = 0;
-    std::uint16_t nChannels = 0;
-    std::uint32_t nSamplesPerSec = 0;
-    std::uint32_t nAvgBytesPerSec = 0;
-    std::uint16_t nBlockAlign = 0;
-    std::uint16_t wBitsPerSample = 0;
-    std::uint16_t cbSize = 0;
-
-    static constexpr std::size_t kStoredSize = 18;
-    bool operator==(const WaveFormatRecord&) const = default;
-};
+using WaveFormatRecord = platform::WaveFormatEx;
 
 // Fills `format` from the "fmt " chunk and `data` with a copy of the "data" chunk of the "WAVE" form. The format
 // is zeroed first; a 16-byte chunk leaves `cbSize` 0. Fails for an empty wave, a malformed image, a "fmt " chunk

@@ -35,19 +35,19 @@ inline constexpr std::uint32_t WHDR_INQUEUE = 16;
 
 inline constexpr std::uint16_t WAVE_FORMAT_PCM = 1;
 
-// The 18-byte wave format record, laid out as a RIFF "fmt " chunk holds it.
-#pragma pack(push, 1)
+// The 18-byte wave format record, as a RIFF "fmt " chunk stores it.
 struct WaveFormatEx {
-    std::uint16_t wFormatTag;
-    std::uint16_t nChannels;
-    std::uint32_t nSamplesPerSec;
-    std::uint32_t nAvgBytesPerSec;
-    std::uint16_t nBlockAlign;
-    std::uint16_t wBitsPerSample;
-    std::uint16_t cbSize;
+    std::uint16_t wFormatTag = 0;
+    std::uint16_t nChannels = 0;
+    std::uint32_t nSamplesPerSec = 0;
+    std::uint32_t nAvgBytesPerSec = 0;
+    std::uint16_t nBlockAlign = 0;
+    std::uint16_t wBitsPerSample = 0;
+    std::uint16_t cbSize = 0;
+
+    static constexpr std::size_t kStoredSize = 18;
+    bool operator==(const WaveFormatEx&) const = default;
 };
-#pragma pack(pop)
-static_assert(sizeof(WaveFormatEx) == 18);
 
 // The buffer handed to the device. With WHDR_BEGINLOOP | WHDR_ENDLOOP it is played dwLoops times
 // (0xFFFFFFFF is in practice endless), otherwise once. The device sets WHDR_DONE once the last

@@ -181,7 +181,8 @@ void Put32(Bytes& out, std::uint32_t value) {
     Put16(out, value >> 16);
 }
 void PutId(Bytes& out, const char* id) {
-    out.insert(out.end(), id, id + 4);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(id[i]));
 }
 void PutChunk(Bytes& out, const char* id, const Bytes& body) {
     PutId(out, id);

@@ -1,5 +1,7 @@
 #include "tests/support/Monitor.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -89,6 +91,17 @@ double Rms(const double* x, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i)
         sum += x[i] * x[i];
     return n ? std::sqrt(sum / static_cast<double>(n)) : 0;
+}
+
+void ExpectRepeated(const std::vector<double>& recorded, const std::vector<double>& period, double scale) {
+    const std::vector<double> head(period.begin(), period.begin() + 512);
+    const Match start = FindPattern(recorded, head);
+    ASSERT_GT(start.correlation, 0.999) << "the clip's start was not found in the recording";
+    const double level = Rms(recorded.data() + start.at, period.size()) / Rms(period.data(), period.size());
+    if (kGapsExpected)
+        return;
+    EXPECT_GT(RepeatCorrelation(recorded, start.at, period, 3), 0.999);
+    EXPECT_NEAR(level, scale, 0.01);
 }
 
 } // namespace murmex::test

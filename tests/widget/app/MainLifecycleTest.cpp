@@ -1,5 +1,6 @@
 #include "app/Main.h"
 #include "app/SettingsStore.h"
+#include "tests/widget/WidgetTest.h"
 
 #include <QLabel>
 #include <QSettings>
@@ -13,24 +14,11 @@ using namespace murmex;
 
 class MainLifecycleTest : public QObject {
     Q_OBJECT
-public:
-    explicit MainLifecycleTest(QString configHome) : m_home(std::move(configHome)) {}
 
 private:
-    QString SettingsFile() const { return m_home + QStringLiteral("/Pellor Quandrel/Murmex.conf"); }
-    void WriteSettings(const QByteArray& text) {
-        QDir().mkpath(m_home + QStringLiteral("/Pellor Quandrel"));
-        QFile file(SettingsFile());
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
-    }
-    std::unique_ptr<TfmMain> MakeWindow(int screenWidth) {
-        MainServices services;
-        services.virtualScreenWidth = [screenWidth] { return screenWidth; };
-        return std::make_unique<TfmMain>(services);
-    }
-
-    QString m_home;
+    static QString SettingsFile() { return test::WidgetSettingsFile(); }
+    static void WriteSettings(const QByteArray& text) { test::WriteWidgetSettings(text); }
+    static std::unique_ptr<TfmMain> MakeWindow(int screenWidth) { return test::MakeMainWindow(screenWidth); }
 
 private slots:
     void init() { QFile::remove(SettingsFile()); }
@@ -134,14 +122,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Before anything reads settings: the per-user folder is fixed at first use.
-    const QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
-    QApplication app(argc, argv);
-    MainLifecycleTest test(configHome.path());
-    return QTest::qExec(&test, argc, argv);
-}
+MURMEX_WIDGET_TEST(MainLifecycleTest)
 
 #include "MainLifecycleTest.moc"

@@ -1,0 +1,80 @@
+// The player's diagnostics panel and the start and stop of the player thread.
+#include "app/Main.h"
+
+#include "audio/WaveOutThreadPlayWL.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+
+namespace murmex {
+namespace {
+
+template <typename Control> Control* Place(Control* control, QRect geometry) {
+    control->setGeometry(geometry);
+    return control;
+}
+
+QSlider* VolumeTrackBar(QWidget* parent, QRect geometry) {
+    auto* bar = Place(new QSlider(Qt::Vertical, parent), geometry);
+    bar->setRange(0, 100);
+    bar->setTickPosition(QSlider::TicksBothSides);
+    bar->setTickInterval(10);
+    return bar;
+}
+
+} // namespace
+
+void MainServices::ShowErrorBox(const QString& message) {
+    QMessageBox::critical(nullptr, QStringLiteral("Murmex"), message);
+}
+
+// Lies below the window's outline and is never seen; it carries the player's own controls and log.
+void TfmMain::CreateDiagnosticsPanel() {
+    Panel1 = Place(new QFrame(this), {224, 648, 225, 129});
+    Panel1->setFrameShape(QFrame::Panel);
+    Label2 = Place(new QLabel(QStringLiteral("Уровень громкости"), Panel1), {4, 4, 101, 13});
+    Label3 = Place(new QLabel(QStringLiteral("правый"), Panel1), {68, 24, 38, 13});
+    Label4 = Place(new QLabel(QStringLiteral("левый"), Panel1), {8, 25, 32, 13});
+    laThreadCnt = Place(new QLabel(Panel1), {116, 24, 58, 13});
+    tbVolLeft = VolumeTrackBar(Panel1, {8, 41, 33, 80});
+    tbVolRight = VolumeTrackBar(Panel1, {68, 41, 29, 80});
+    cbLoop = Place(new QCheckBox(QStringLiteral("loop"), Panel1), {120, 4, 41, 17});
+    cbLoop->setChecked(true);
+    Button6 = Place(new QPushButton(QStringLiteral("Play"), Panel1), {110, 40, 50, 18});
+    btStopThread = Place(new QPushButton(QStringLiteral("Stop"), Panel1), {164, 40, 50, 18});
+    Memo1 = Place(new QPlainTextEdit(Panel1), {110, 60, 104, 57});
+
+    connect(Button6, &QPushButton::clicked, this, [this] { RunAction([this] { btPlayThreadClick(); }); });
+    connect(btStopThread, &QPushButton::clicked, this, [this] { btStopThreadClick(); });
+}
+
+void TfmMain::btPlayThreadClick() {
+    // Later here: bring the volume device in line with the output device and read its volume back.
+    Memo1->appendPlainText(QStringLiteral("start play"));
+    const audio::TLMDWaveListItem& clip = WaveList_1.Items(Noise_Num - 1);
+    // A player reaches the UI thread only to show an error, and waits until the user has seen it.
+    audio::ErrorPresenter presenter = [show = m_services.showError](const QString& message) {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app, [&show, &message] { show(message); }, Qt::BlockingQueuedConnection);
+    };
+    audio::TWOThread::Start(clip, cbLoop->isChecked(), OutputDeviceId(), std::move(presenter));
+    Memo1->appendPlainText(QStringLiteral("finish play"));
+}
+
+void TfmMain::btStopThreadClick() {
+    audio::StopWOThreads(OutputDeviceId());
+}
+
+// Later here: the device chosen on the audio page.
+std::int32_t TfmMain::OutputDeviceId() const {
+    return -1;
+}
+
+} // namespace murmex

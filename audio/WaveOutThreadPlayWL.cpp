@@ -1,0 +1,156 @@
+#include "audio/WaveOutThreadPlayWL.h"
+
+#include "audio/WaveOutUtils.h"
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+namespace murmex::audio {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t kEndlessLoops = 0xFFFFFFFFu;
+
+// Never destroyed: players that outlive the program's orderly end still remove themselves from it.
+struct ThreadList {
+    std::mutex mutex;
+    std::vector<TWOThread*> players;
+};
+ThreadList& WOThreadList() {
+    static auto* list = new ThreadList;
+    return *list;
+}
+
+} // namespace
+
+TWOThread::TWOThread(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError)
+    : FLoop(loop), FWaveItem(waveItem), FOutDevice(outDevice), m_showError(std::move(showError)) {}
+
+void TWOThread::Start(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError) {
+    auto* player = new TWOThread(waveItem, loop, outDevice, std::move(showError));
+    ThreadList& list = WOThreadList();
+    {
+        const std::lock_guard lock(list.mutex);
+        list.players.push_back(player);
+    }
+    try {
+        std::thread(&TWOThread::Execute, player).detach();
+    } catch (...) {
+        {
+            const std::lock_guard lock(list.mutex);
+            list.players.pop_back();
+        }
+        delete player;
+        throw;
+    }
+}
+
+// True while a player started before this one on the same device has been asked to stop but has not
+// closed the device yet.
+bool TWOThread::PredecessorEnding() const {
+    ThreadList& list = WOThreadList();
+    const std::lock_guard lock(list.mutex);
+    for (const TWOThread* player : list.players) {
+        if (player == this)
+            return false;
+        if (player->FOutDevice == FOutDevice && player->m_terminated.load())
+            return true;
+    }
+    return false;
+}
+
+void TWOThread::Execute() {
+    // A device that is being let go is not opened again until it is free: some devices take only one
+    // stream, and a sound server refuses a burst of connections. A player asked to stop before it has
+    // opened the device has nothing to play.
+    const bool readable = ReadWave();
+    while (readable && !m_terminated.load() && PredecessorEnding())
+        std::this_thread::sleep_for(2ms);
+    if (readable && !m_terminated.load())
+        Play();
+    ThreadList& list = WOThreadList();
+    {
+        const std::lock_guard lock(list.mutex);
+        for (auto it = list.players.rbegin(); it != list.players.rend(); ++it) {
+            if (*it == this) {
+                list.players.erase(std::next(it).base());
+                break;
+            }
+        }
+    }
+    delete this; // nothing refers to a player once it has left the list
+}
+
+bool TWOThread::ReadWave() {
+    return audio::ReadWave(FWaveItem.Wave, FWaveFormat, FWaveData);
+}
+
+void TWOThread::Play() {
+    platform::WaveOut device;
+    platform::MMRESULT result = device.Open(FOutDevice, FWaveFormat);
+    if (result != platform::MMSYSERR_NOERROR) {
+        FErrorMsg = StoreWaveOutError(result, QStringLiteral("Could not open the output device for playing: "));
+        ShowError();
+        return;
+    }
+    FWaveHdr.lpData = FWaveData.data();
+    FWaveHdr.dwBufferLength = static_cast<std::uint32_t>(FWaveData.size());
+    FWaveHdr.dwBytesRecorded = 0;
+    FWaveHdr.dwUser = 0;
+    FWaveHdr.dwFlags = FLoop ? platform::WHDR_BEGINLOOP | platform::WHDR_ENDLOOP : 0;
+    FWaveHdr.dwLoops = FLoop ? kEndlessLoops : 1;
+    device.PrepareHeader(FWaveHdr);
+    device.Write(FWaveHdr);
+
+    while (!m_terminated.load() && !(FWaveHdr.dwFlags.load() & platform::WHDR_DONE))
+        std::this_thread::sleep_for(10ms);
+
+    device.Reset();
+    device.UnprepareHeader(FWaveHdr);
+    result = device.Close();
+    if (result != platform::MMSYSERR_NOERROR) {
+        FErrorMsg = StoreWaveOutError(result, QStringLiteral("Error closing output device: "));
+        ShowError();
+    }
+}
+
+void TWOThread::ShowError() {
+    if (m_showError)
+        m_showError(FErrorMsg);
+}
+
+void StopWOThreads(std::int32_t deviceId) {
+    ThreadList& list = WOThreadList();
+    const std::lock_guard lock(list.mutex);
+    for (TWOThread* player : list.players) {
+        if (player->FOutDevice == deviceId)
+            player->m_terminated.store(true);
+    }
+}
+
+void StopAllWOThreads() {
+    ThreadList& list = WOThreadList();
+    const std::lock_guard lock(list.mutex);
+    for (TWOThread* player : list.players)
+        player->m_terminated.store(true);
+}
+
+int WOThreadCount() {
+    ThreadList& list = WOThreadList();
+    const std::lock_guard lock(list.mutex);
+    return static_cast<int>(list.players.size());
+}
+
+bool WaitForNoWOThreads(int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (WOThreadCount() > 0) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+} // namespace murmex::audio

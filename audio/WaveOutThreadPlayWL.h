@@ -1,0 +1,72 @@
+// The looping player: one thread per start of the generator. It copies its clip's format and data,
+// opens the output device, hands the device the whole clip as one buffer to repeat, and then only
+// watches every 10 ms for a stop request or the end of the buffer; then it resets and closes the
+// device and leaves the list of live players by itself.
+//
+// Threads: players are created and asked to stop on the UI thread, which never waits for them. A
+// player reaches the UI thread only through the error presenter, synchronously. The live-player list
+// is guarded by one lock around each append, scan, removal and count.
+#pragma once
+
+#include "audio/WaveList.h"
+#include "audio/WaveRead.h"
+#include "platform/WaveOut.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace murmex::audio {
+
+// Shows a device error to the user and returns once the user has seen it. Called on a player thread.
+using ErrorPresenter = std::function<void(const QString& message)>;
+
+class TWOThread {
+public:
+    // Registers a new player in the live-player list and starts its thread. The clip item must outlive
+    // the player's reading of it (the clip list lives as long as the program). Throws std::system_error
+    // when no thread can be started; the list is then as it was.
+    static void Start(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError);
+
+    TWOThread(const TWOThread&) = delete;
+    TWOThread& operator=(const TWOThread&) = delete;
+
+private:
+    TWOThread(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError);
+
+    void Execute();
+    bool PredecessorEnding() const;
+    bool ReadWave();
+    void Play();
+    void ShowError();
+
+    friend void StopWOThreads(std::int32_t deviceId);
+    friend void StopAllWOThreads();
+
+    const bool FLoop;
+    const TLMDWaveListItem& FWaveItem;
+    std::vector<std::uint8_t> FWaveData;
+    WaveFormatRecord FWaveFormat;
+    platform::WaveHeader FWaveHdr;
+    QString FErrorMsg;
+    const std::int32_t FOutDevice;
+    ErrorPresenter m_showError;
+    std::atomic<bool> m_terminated{false};
+};
+
+// Asks every live player of `deviceId` to end; does not wait.
+void StopWOThreads(std::int32_t deviceId);
+
+// Asks every live player to end, whatever its device (program end).
+void StopAllWOThreads();
+
+// Number of live players.
+int WOThreadCount();
+
+// Waits at most `timeoutMs` for the live-player list to empty; true if it did.
+bool WaitForNoWOThreads(int timeoutMs);
+
+} // namespace murmex::audio

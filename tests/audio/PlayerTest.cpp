@@ -1,0 +1,167 @@
+// The looping player against a real sound server (the test environment's null sink): what it plays,
+// how it ends, and that it always leaves the live-player list and closes its device.
+#include "audio/ClipRecords.h"
+#include "audio/WaveOutThreadPlayWL.h"
+#include "audio/WaveOutUtils.h"
+#include "platform/WaveOut.h"
+#include "tests/support/Monitor.h"
+#include "tests/support/WaveImage.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <random>
+#include <thread>
+
+namespace murmex::audio {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Channel;
+
+// Records what players show; called on their threads.
+class Presented {
+public:
+    ErrorPresenter Presenter() {
+        return [this](const QString& message) {
+            const std::lock_guard lock(m_mutex);
+            m_messages.push_back(message);
+        };
+    }
+    std::vector<QString> Messages() {
+        const std::lock_guard lock(m_mutex);
+        return m_messages;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<QString> m_messages;
+};
+
+struct TestClip {
+    std::vector<double> left, right;
+    TLMDWaveListItem item;
+};
+
+TestClip NoiseItem(int channels, int frames, unsigned seed) {
+    TestClip clip;
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> sample(-12000, 12000);
+    std::vector<std::int16_t> interleaved;
+    for (int i = 0; i < frames * channels; ++i)
+        interleaved.push_back(static_cast<std::int16_t>(sample(random)));
+    clip.left = Channel(interleaved, 0, channels);
+    clip.right = channels == 2 ? Channel(interleaved, 1, 2) : clip.left;
+    const std::vector<std::uint8_t> image = test::WaveImage(48000, channels, interleaved);
+    clip.item.Wave = TLMDWave(image);
+    return clip;
+}
+
+class PlayerTest : public testing::Test {
+protected:
+    void TearDown() override {
+        StopAllWOThreads();
+        EXPECT_TRUE(WaitForNoWOThreads(5000));
+        EXPECT_EQ(platform::WaveOutOpenStreams(), 0);
+    }
+    Presented m_presented;
+};
+
+TEST_F(PlayerTest, PlaysTheClipRepeatedUntilAskedToStop) {
+    for (int channels : {1, 2}) {
+        SCOPED_TRACE(channels);
+        const TestClip clip = NoiseItem(channels, 9600, channels);
+        test::MonitorRecording recording;
+        TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
+        EXPECT_EQ(WOThreadCount(), 1);
+        std::this_thread::sleep_for(1000ms);
+        EXPECT_EQ(WOThreadCount(), 1) << "a looping player ended by itself";
+        StopWOThreads(platform::WAVE_MAPPER);
+        ASSERT_TRUE(WaitForNoWOThreads(2000));
+        EXPECT_EQ(platform::WaveOutOpenStreams(), 0);
+        const auto recorded = recording.Take();
+        test::ExpectRepeated(Channel(recorded, 0), clip.left);
+        test::ExpectRepeated(Channel(recorded, 1), clip.right);
+    }
+    EXPECT_TRUE(m_presented.Messages().empty());
+}
+
+// The built-in coloured clips last exactly one second, so what the server makes of them at its own
+// rate repeats every second too, at the clip's level.
+TEST_F(PlayerTest, ABuiltInClipIsHeardRepeatingEverySecond) {
+    TLMDWaveList clips;
+    FillWaveList(clips, BuiltInClipRecords());
+    test::MonitorRecording recording;
+    TWOThread::Start(clips.Items(5), true, platform::WAVE_MAPPER, m_presented.Presenter());
+    std::this_thread::sleep_for(2600ms);
+    StopWOThreads(platform::WAVE_MAPPER);
+    ASSERT_TRUE(WaitForNoWOThreads(2000));
+    const std::vector<double> left = Channel(recording.Take(), 0);
+    ASSERT_GT(left.size(), 2u * 48000 + 24000);
+    const std::size_t at = 12000; // past the start of the stream
+    EXPECT_GT(test::Rms(left.data() + at, 48000), 500.0) << "hardly anything was heard";
+    if (!test::kGapsExpected) {
+        EXPECT_GT(test::Correlation(left.data() + at, left.data() + at + 48000, 48000), 0.99);
+    }
+}
+
+TEST_F(PlayerTest, WithoutLoopTheClipPlaysOnceAndThePlayerLeavesByItself) {
+    const TestClip clip = NoiseItem(2, 7200, 3);
+    TWOThread::Start(clip.item, false, platform::WAVE_MAPPER, m_presented.Presenter());
+    EXPECT_TRUE(WaitForNoWOThreads(3000));
+    EXPECT_EQ(platform::WaveOutOpenStreams(), 0);
+}
+
+TEST_F(PlayerTest, OneStopEndsEveryPlayerOfThatDeviceOnly) {
+    const TestClip clip = NoiseItem(1, 4800, 4);
+    TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
+    TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
+    EXPECT_EQ(WOThreadCount(), 2);
+    StopWOThreads(0);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(WOThreadCount(), 2) << "a stop for another device ended a player";
+    StopWOThreads(platform::WAVE_MAPPER);
+    EXPECT_TRUE(WaitForNoWOThreads(2000));
+}
+
+TEST_F(PlayerTest, AFailedOpenShowsTheExactTextAndLeavesTheListAsItWas) {
+    const TestClip clip = NoiseItem(1, 4800, 5);
+    TWOThread::Start(clip.item, true, 1000, m_presented.Presenter());
+    ASSERT_TRUE(WaitForNoWOThreads(2000));
+    const QString expected = QStringLiteral("Could not open the output device for playing:  ") +
+                             QStringLiteral("The device identifier is out of range.");
+    ASSERT_EQ(m_presented.Messages().size(), 1u);
+    EXPECT_EQ(m_presented.Messages()[0], expected);
+    EXPECT_EQ(LastWaveOutError(), expected);
+}
+
+TEST_F(PlayerTest, AClipThatCannotBeReadEndsThePlayerSilently) {
+    TLMDWaveListItem empty;
+    TWOThread::Start(empty, true, platform::WAVE_MAPPER, m_presented.Presenter());
+    EXPECT_TRUE(WaitForNoWOThreads(2000));
+    EXPECT_TRUE(m_presented.Messages().empty());
+}
+
+// Stops come at once or after up to a few milliseconds, so that players end before, during and after
+// opening the device, and overlap with the next ones.
+TEST_F(PlayerTest, AThousandQuickStartsAndStopsLeaveNoPlayerAndNoStream) {
+    const TestClip clip = NoiseItem(1, 4800, 6);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> delayUs(0, 4000);
+    int opened = 0;
+    for (int i = 0; i < 1000; ++i) {
+        TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
+        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
+        opened += platform::WaveOutOpenStreams() > 0 ? 1 : 0;
+        StopWOThreads(platform::WAVE_MAPPER);
+    }
+    EXPECT_GT(opened, 100) << "too few cycles reached the device to mean anything";
+    EXPECT_TRUE(WaitForNoWOThreads(120000));
+    EXPECT_EQ(platform::WaveOutOpenStreams(), 0);
+    for (const QString& message : m_presented.Messages())
+        ADD_FAILURE() << message.toStdString();
+}
+
+} // namespace
+} // namespace murmex::audio

@@ -1,0 +1,70 @@
+#include "tests/widget/WidgetTest.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <vector>
+
+namespace murmex::test {
+namespace {
+
+std::vector<std::function<std::unique_ptr<QObject>()>>& Registry() {
+    static std::vector<std::function<std::unique_ptr<QObject>()>> registry;
+    return registry;
+}
+
+QString g_configHome;
+
+} // namespace
+
+int RegisterWidgetTest(std::function<std::unique_ptr<QObject>()> make) {
+    Registry().push_back(std::move(make));
+    return static_cast<int>(Registry().size());
+}
+
+QString WidgetConfigHome() {
+    return g_configHome;
+}
+
+QString WidgetSettingsFile() {
+    return g_configHome + QStringLiteral("/Pellor Quandrel/Murmex.conf");
+}
+
+void WriteWidgetSettings(const QByteArray& text) {
+    QDir().mkpath(g_configHome + QStringLiteral("/Pellor Quandrel"));
+    QFile file(WidgetSettingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+std::unique_ptr<TfmMain> MakeMainWindow(int screenWidth, QStringList* errors) {
+    MainServices services;
+    services.virtualScreenWidth = [screenWidth] { return screenWidth; };
+    services.showError = [errors](const QString& message) {
+        if (errors)
+            errors->append(message);
+        else
+            QTest::qFail(qPrintable(QStringLiteral("unexpected error box: ") + message), __FILE__, __LINE__);
+    };
+    return std::make_unique<TfmMain>(services);
+}
+
+} // namespace murmex::test
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Before anything reads settings: the per-user folder is fixed at first use.
+    const QTemporaryDir configHome;
+    murmex::test::g_configHome = configHome.path();
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    int failed = 0;
+    for (const auto& make : murmex::test::Registry()) {
+        const std::unique_ptr<QObject> test = make();
+        failed += QTest::qExec(test.get(), argc, argv);
+    }
+    return failed;
+}

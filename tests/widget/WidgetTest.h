@@ -1,0 +1,30 @@
+// Widget tests: Qt Test classes that build the main window on the offscreen platform. Each class
+// registers itself with MURMEX_WIDGET_TEST and runs in the one test executable, which gives them all a
+// private settings folder.
+#pragma once
+
+#include "app/Main.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace murmex::test {
+
+int RegisterWidgetTest(std::function<std::unique_ptr<QObject>()> make);
+
+// The per-user settings folder of this run, and the settings file in it.
+QString WidgetConfigHome();
+QString WidgetSettingsFile();
+void WriteWidgetSettings(const QByteArray& text);
+
+// A main window on a desktop `screenWidth` pixels wide; errors it would show land in `errors`.
+std::unique_ptr<TfmMain> MakeMainWindow(int screenWidth = 1280, QStringList* errors = nullptr);
+
+} // namespace murmex::test
+
+#define MURMEX_WIDGET_TEST(Class)                                                                                      \
+    [[maybe_unused]] static const int Class##Registered =                                                              \
+        murmex::test::RegisterWidgetTest([] { return std::make_unique<Class>(); });

@@ -1,0 +1,54 @@
+#include "app/Main.h"
+#include "audio/WaveOutThreadPlayWL.h"
+#include "platform/WaveOut.h"
+#include "tests/widget/WidgetTest.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace murmex;
+
+// The hidden diagnostics panel's Play and Stop, as the generator uses them.
+class MainPlayerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QFile::remove(test::WidgetSettingsFile()); }
+
+    void thePanelIsHiddenBelowTheOutlineAndReady() {
+        const auto fm = test::MakeMainWindow();
+        QVERIFY(fm->Panel1->geometry().top() >= fm->height());
+        QVERIFY(fm->cbLoop->isChecked());
+        QVERIFY(fm->Memo1->toPlainText().isEmpty());
+    }
+
+    void playStartsALoopingPlayerAndStopEndsIt() {
+        const auto fm = test::MakeMainWindow();
+        fm->Noise_Num = 5;
+        QTest::mouseClick(fm->Button6, Qt::LeftButton);
+        QCOMPARE(fm->Memo1->toPlainText(), QStringLiteral("start play\nfinish play"));
+        QCOMPARE(audio::WOThreadCount(), 1);
+        QTest::qWait(300);
+        QCOMPARE(audio::WOThreadCount(), 1);
+        QTest::mouseClick(fm->btStopThread, Qt::LeftButton);
+        QVERIFY(audio::WaitForNoWOThreads(2000));
+        QCOMPARE(platform::WaveOutOpenStreams(), 0);
+    }
+
+    void aNoiseWithoutAClipIsRefusedWithTheListIndexError() {
+        QStringList errors;
+        const auto fm = test::MakeMainWindow(1280, &errors);
+        fm->Noise_Num = 9;
+        QTest::mouseClick(fm->Button6, Qt::LeftButton);
+        QCOMPARE(errors, QStringList{QStringLiteral("List index out of bounds (8)")});
+        QCOMPARE(fm->Memo1->toPlainText(), QStringLiteral("start play"));
+        QCOMPARE(audio::WOThreadCount(), 0);
+    }
+};
+
+MURMEX_WIDGET_TEST(MainPlayerTest)
+
+#include "MainPlayerTest.moc"
