@@ -13,6 +13,10 @@ using namespace std::chrono_literals;
 
 constexpr std::uint32_t kEndlessLoops = 0xFFFFFFFFu;
 
+// A stop request wakes the player at once; the end of a buffer played once is noticed within this.
+// Waking every 10 ms instead would cost a looping player more than the sound itself.
+constexpr auto kDoneCheckInterval = 100ms;
+
 // Never destroyed: players that outlive the program's orderly end still remove themselves from it.
 struct ThreadList {
     std::mutex mutex;
@@ -104,8 +108,11 @@ void TWOThread::Play() {
     device.PrepareHeader(FWaveHdr);
     device.Write(FWaveHdr);
 
-    while (!m_terminated.load() && !(FWaveHdr.dwFlags.load() & platform::WHDR_DONE))
-        std::this_thread::sleep_for(10ms);
+    {
+        std::unique_lock lock(m_wakeMutex);
+        while (!m_terminated.load() && !(FWaveHdr.dwFlags.load() & platform::WHDR_DONE))
+            m_wake.wait_for(lock, kDoneCheckInterval);
+    }
 
     device.Reset();
     device.UnprepareHeader(FWaveHdr);
@@ -114,6 +121,14 @@ void TWOThread::Play() {
         FErrorMsg = StoreWaveOutError(result, QStringLiteral("Error closing output device: "));
         ShowError();
     }
+}
+
+void TWOThread::Terminate() {
+    m_terminated.store(true);
+    { // the player tests the flag under this lock before it waits, so the wake-up cannot slip in between
+        const std::lock_guard lock(m_wakeMutex);
+    }
+    m_wake.notify_all();
 }
 
 void TWOThread::ShowError() {
@@ -126,7 +141,7 @@ void StopWOThreads(std::int32_t deviceId) {
     const std::lock_guard lock(list.mutex);
     for (TWOThread* player : list.players) {
         if (player->FOutDevice == deviceId)
-            player->m_terminated.store(true);
+            player->Terminate();
     }
 }
 
@@ -134,7 +149,7 @@ void StopAllWOThreads() {
     ThreadList& list = WOThreadList();
     const std::lock_guard lock(list.mutex);
     for (TWOThread* player : list.players)
-        player->m_terminated.store(true);
+        player->Terminate();
 }
 
 int WOThreadCount() {

@@ -1,7 +1,7 @@
 // The looping player: one thread per start of the generator. It copies its clip's format and data,
 // opens the output device, hands the device the whole clip as one buffer to repeat, and then only
-// watches every 10 ms for a stop request or the end of the buffer; then it resets and closes the
-// device and leaves the list of live players by itself.
+// waits for a stop request (which wakes it at once) or the end of the buffer (looked at every 100 ms);
+// then it resets and closes the device and leaves the list of live players by itself.
 //
 // Threads: players are created and asked to stop on the UI thread, which never waits for them. A
 // player reaches the UI thread only through the error presenter, synchronously. The live-player list
@@ -15,8 +15,10 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 namespace murmex::audio {
@@ -38,6 +40,7 @@ private:
     TWOThread(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError);
 
     void Execute();
+    void Terminate();
     bool PredecessorEnding() const;
     bool ReadWave();
     void Play();
@@ -55,6 +58,8 @@ private:
     const std::int32_t FOutDevice;
     ErrorPresenter m_showError;
     std::atomic<bool> m_terminated{false};
+    std::mutex m_wakeMutex;
+    std::condition_variable m_wake;
 };
 
 // Asks every live player of `deviceId` to end; does not wait.

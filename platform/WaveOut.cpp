@@ -9,9 +9,11 @@
 namespace murmex::platform {
 namespace {
 
-// A noise generator needs no low latency; larger device buffers mean fewer wake-ups. A volume change
-// is heard up to this much later.
-constexpr double kSuggestedLatency = 0.15;
+// A noise generator needs no low latency, and larger device buffers mean fewer wake-ups; but a volume
+// change is heard up to the latency later, and a slider should still feel immediate. The callback
+// fills a twentieth of a second at a time.
+constexpr double kSuggestedLatency = 0.2;
+constexpr unsigned long kCallbacksPerSecond = 20;
 
 // PortAudio's own error codes (negative) travel as codes above this base.
 constexpr MMRESULT kPortAudioBase = 0x10000;
@@ -156,8 +158,9 @@ MMRESULT WaveOut::Open(int deviceId, const WaveFormatEx& format) {
     PaError error = paNoError;
     {
         audiohost::QuietStderr quiet;
-        error = Pa_OpenStream(&device->stream, nullptr, &params, format.nSamplesPerSec, paFramesPerBufferUnspecified,
-                              paClipOff | paDitherOff, PlayCallback, device.get());
+        error = Pa_OpenStream(&device->stream, nullptr, &params, format.nSamplesPerSec,
+                              std::max(64ul, format.nSamplesPerSec / kCallbacksPerSecond), paClipOff | paDitherOff,
+                              PlayCallback, device.get());
     }
     if (error != paNoError)
         return FromPortAudio(error);

@@ -11,7 +11,7 @@ packages=(
     pulseaudio pulseaudio-utils xvfb xauth xdotool x11-utils imagemagick trayer
 )
 if [[ "${1:-}" == "--bench" ]]; then
-    packages+=(sox gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-pulseaudio procps)
+    packages+=(sox libsox-fmt-pulse gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-pulseaudio procps)
 fi
 
 missing=()
