@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <random>
 #include <thread>
 
@@ -196,6 +197,19 @@ TEST_F(WaveOutTest, EveryListedDeviceHasANameAndOpens) {
     SndStringHandle handle = nullptr;
     EXPECT_STREQ(GetSndDeviceNameDS(GetSndDeviceCountDS(), &handle), "");
     DSFreeString(handle);
+}
+
+// The sound libraries' probing prints dozens of lines to stderr; none may reach the user's terminal.
+TEST(WaveOutQuietTest, StartingTheSoundSystemAndPlayingPrintNothing) {
+    EXPECT_EXIT(
+        {
+            const Clip clip = NoiseClip(1, 4800, 6);
+            WaveOut out;
+            const bool played = GetSndDeviceCountDS() > 0 && out.Open(WAVE_MAPPER, clip.format) == MMSYSERR_NOERROR &&
+                                out.Close() == MMSYSERR_NOERROR;
+            std::_Exit(played ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "^$");
 }
 
 } // namespace
