@@ -1,12 +1,10 @@
 #include "app/Main.h"
 #include "app/SettingsStore.h"
+#include "ui/Surfaces.h"
 
-#include <QLabel>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include <cstdlib>
 #include <memory>
 
 using namespace murmex;
@@ -133,13 +131,8 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Before anything reads settings: the per-user folder is fixed at first use.
-    const QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
-    QApplication app(argc, argv);
-    MainLifecycleTest test(configHome.path());
+int RunMainLifecycleTest(int argc, char** argv, const QString& configHome) {
+    MainLifecycleTest test(configHome);
     return QTest::qExec(&test, argc, argv);
 }
 
