@@ -88,7 +88,7 @@ void Raised(QPainter& p, QRectF r, const RaisedStyle& style, Face face) {
         LightEdges(p, f, style.radius, face == Face::Hovered ? 200 : 150, 45);
     }
     if (face == Face::Hovered) {
-        p.setPen(QPen(QColor(ink::glow.red(), ink::glow.green(), ink::glow.blue(), 110), 2.4));
+        p.setPen(QPen(QColor(ink::glow.red(), ink::glow.green(), ink::glow.blue(), 170), 2.4));
         p.drawRoundedRect(f, style.radius, style.radius);
     }
     p.setPen(QPen(face == Face::Hovered ? Brighter(style.outline, 0.05) : style.outline, 1.0));

@@ -83,9 +83,9 @@ QImage TickBox(const QImage& ground, bool ticked) {
     p.fillRect(QRectF(3, 3, 12, 6), QColor(255, 255, 255, 60));
     if (ticked) {
         QPainterPath tick;
-        tick.moveTo(4.6, 9.2);
-        tick.lineTo(7.6, 12.4);
-        tick.lineTo(13.8, 4.4);
+        tick.moveTo(4.8, 9.0);
+        tick.lineTo(7.7, 12.1);
+        tick.lineTo(13.2, 5.0);
         p.strokePath(tick, QPen(QColor(0x6B, 0x48, 0x00), 4.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.strokePath(tick, QPen(QColor(0xFF, 0xCC, 0x2E), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.strokePath(tick.translated(-0.4, -0.5), QPen(QColor(255, 245, 190, 140), 0.8, Qt::SolidLine, Qt::RoundCap));

@@ -132,11 +132,13 @@ std::map<QString, QImage> PaintGlyphs() {
     });
     glyphs[QStringLiteral("web")] = Glyph([](QPainter& p) {
         QPainterPath globe;
-        globe.addEllipse(QPointF(5.5, 5.5), 4.2, 4.2);
-        globe.addEllipse(QPointF(5.5, 5.5), 1.8, 4.2);
-        globe.moveTo(1.3, 5.5);
-        globe.lineTo(9.7, 5.5);
-        GlyphStroke(p, globe, 0.9, false);
+        globe.addEllipse(QPointF(5.5, 5.5), 4.3, 4.3);
+        GlyphStroke(p, globe, 0.9, true);
+        // Meridian and equator, thin and dark, as a globe is drawn at this size.
+        p.setPen(QPen(QColor(0x3A, 0x2A, 0x00, 230), 0.9));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(5.5, 5.5), 1.7, 4.3);
+        p.drawLine(QPointF(1.4, 5.5), QPointF(9.6, 5.5));
     });
     glyphs[QStringLiteral("exit")] = Glyph([](QPainter& p) {
         QPainterPath cross;

@@ -5,6 +5,7 @@
 
 #include "ui/MainLayout.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
 namespace skinpaint {
@@ -62,14 +63,20 @@ QImage Tab(const QImage& ground, int tab, const QString& caption, bool lit, cons
     return image;
 }
 
-QImage Word(const QImage& ground, std::string_view control, QSize size, const QString& word) {
+// A word of the volume panel. LEVEL shares its baseline with the volume figure beside it.
+QImage Word(const QImage& ground, std::string_view control, QSize size, const QString& word, bool besideFigure) {
     const QRect at(layout::WindowRect(layout::Control(control)).topLeft(), size);
     QImage image = Ground(ground, at);
     QPainter p(&image);
     Prepare(p);
-    QFont font = FittedFont({word}, size.width(), 10, 9);
-    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.5);
-    Letter(p, QRectF(0, 0, size.width(), size.height()), word, font, ink::label, Qt::AlignLeft | Qt::AlignVCenter);
+    const QFont font = FittedFont({word}, size.width(), 10, 9);
+    QRectF box(0, 0, size.width(), size.height());
+    if (besideFigure) {
+        const auto& figure = layout::Control("Lbl_Vol_L");
+        const int baseline = figure.rect.top() + QFontMetrics(Font(figure.font.height, figure.font.bold)).ascent();
+        box.moveTop(baseline - at.top() - size.height() / 2.0 - QFontMetricsF(font).capHeight() / 2);
+    }
+    Letter(p, box, word, font, ink::label, Qt::AlignLeft | Qt::AlignVCenter);
     return image;
 }
 
@@ -117,7 +124,7 @@ QImage PaintStrip(const QImage& skin) {
 std::map<int, QImage> PaintTabs(const QImage& ground) {
     const QStringList english = {QStringLiteral("Interface"), QStringLiteral("Audio"), QStringLiteral("Other")};
     const QStringList russian = {QStringLiteral("Интерфейс"), QStringLiteral("Аудио"), QStringLiteral("Прочие")};
-    const QFont font = FittedFont(english + russian, 74, 11, 10);
+    const QFont font = FittedFont(english + russian, 68, 11, 11);
     std::map<int, QImage> items;
     for (int k = 0; k < 3; ++k) {
         items[1 + k] = Tab(ground, k + 1, english[k], false, font);
@@ -130,9 +137,9 @@ std::map<int, QImage> PaintTabs(const QImage& ground) {
 
 std::map<QString, QImage> PaintPanelWords(const QImage& ground) {
     return {
-        {QStringLiteral("left"), Word(ground, "Img_Left", {30, 12}, QStringLiteral("LEFT"))},
-        {QStringLiteral("right"), Word(ground, "Img_Right", {36, 12}, QStringLiteral("RIGHT"))},
-        {QStringLiteral("level"), Word(ground, "Img_Level_L", {36, 12}, QStringLiteral("LEVEL"))},
+        {QStringLiteral("left"), Word(ground, "Img_Left", {30, 12}, QStringLiteral("LEFT"), false)},
+        {QStringLiteral("right"), Word(ground, "Img_Right", {36, 12}, QStringLiteral("RIGHT"), false)},
+        {QStringLiteral("level"), Word(ground, "Img_Level_L", {36, 12}, QStringLiteral("LEVEL"), true)},
     };
 }
 
