@@ -1,4 +1,5 @@
-// The colour of the generator lamp, as the platform stores colour values (red in the low byte).
+// The colour of the generator lamp, as the platform stores colour values (red in the low byte). Constants;
+// any thread.
 #pragma once
 
 #include <cstdint>
