@@ -1,11 +1,9 @@
-// Where the main window stands on the desktop and how large it is.
+// Where the main window stands on the desktop.
 #pragma once
 
 namespace murmex {
 
-// Outer size of the borderless window; the visible outline is cut from it by the window shape.
-inline constexpr int kFormWidth = 808;
-inline constexpr int kFormHeight = 608;
+// The outer size of the window is the window shape's (ui/MainLayout); this is where it stands.
 inline constexpr int kFormTop = 10;
 
 // Horizontal place of the window: centred on the virtual desktop, rounded toward zero. On a desktop

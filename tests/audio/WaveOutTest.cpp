@@ -201,6 +201,7 @@ TEST_F(WaveOutTest, EveryListedDeviceHasANameAndOpens) {
 
 // The sound libraries' probing prints dozens of lines to stderr; none may reach the user's terminal.
 TEST(WaveOutQuietTest, StartingTheSoundSystemAndPlayingPrintNothing) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe"); // a fresh process: the sound system starts only once
     EXPECT_EXIT(
         {
             const Clip clip = NoiseClip(1, 4800, 6);

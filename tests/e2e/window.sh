@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The window appears at the top centre of the desktop, is dragged by its background and its title with
-# the left button only.
+# the left button only, not by its controls; its close button ends the program.
 source "$(dirname "$0")/lib.sh"
 
 new_config_home
@@ -28,5 +28,11 @@ drag 2 460 300 120 80
 read -r x3 y3 _ < <(geometry)
 [[ "$x3 $y3" == "$x2 $y2" ]] || fail "a right or middle drag moved the window to $x3 $y3"
 
-kill -TERM "$MURMEX_PID"
+step "a drag that starts on a picture control does not move the window"
+drag 1 151 148 100 50
+read -r x4 y4 _ < <(geometry)
+[[ "$x4 $y4" == "$x3 $y3" ]] || fail "a drag from the first noise selector moved the window to $x4 $y4"
+
+step "a click on the close button ends the program"
+xdotool mousemove --sync $((x4 + 785)) $((y4 + 16)) click 1
 expect_exit 0

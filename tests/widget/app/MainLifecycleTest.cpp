@@ -1,13 +1,11 @@
 #include "app/Main.h"
 #include "app/SettingsStore.h"
 #include "tests/widget/WidgetTest.h"
+#include "ui/Surfaces.h"
 
-#include <QLabel>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include <cstdlib>
 #include <memory>
 
 using namespace murmex;

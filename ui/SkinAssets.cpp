@@ -1,0 +1,29 @@
+#include "ui/SkinAssets.h"
+
+#include "ui/MainLayout.h"
+
+#include <QString>
+
+// The resource data is linked from a static library: it registers itself only when asked by name.
+static void InitSkinResources() {
+    Q_INIT_RESOURCE(skin);
+}
+
+namespace murmex::ui {
+
+QImage SkinPicture(std::string_view resource) {
+    static const bool registered = (InitSkinResources(), true);
+    Q_UNUSED(registered);
+    return QImage(QString::fromUtf8(resource.data(), qsizetype(resource.size())));
+}
+
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (int size : layout::kIconSizes) {
+        const std::string path = std::string(layout::kIconResourceFolder) + std::to_string(size) + ".png";
+        icon.addPixmap(QPixmap::fromImage(SkinPicture(path)));
+    }
+    return icon;
+}
+
+} // namespace murmex::ui
