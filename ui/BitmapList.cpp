@@ -6,11 +6,11 @@
 
 namespace murmex::ui {
 
-TLMDBitmapList TLMDBitmapList::FromResources(const layout::ListSpec& spec) {
+TLMDBitmapList TLMDBitmapList::FromResources(const layout::ListSpec& entry) {
     std::vector<QImage> items;
-    items.reserve(std::size_t(spec.count));
-    for (int n = 0; n < spec.count; ++n)
-        items.push_back(SkinPicture(std::string(spec.resource) + std::to_string(n) + ".png"));
+    items.reserve(std::size_t(entry.count));
+    for (int n = 0; n < entry.count; ++n)
+        items.push_back(SkinPicture(std::string(entry.resource) + std::to_string(n) + ".png"));
     return TLMDBitmapList(std::move(items));
 }
 

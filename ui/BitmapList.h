@@ -18,7 +18,7 @@ public:
     explicit TLMDBitmapList(std::vector<QImage> items) : m_items(std::move(items)) {}
 
     // The list's items from the embedded pictures; an item with no picture is kept empty.
-    static TLMDBitmapList FromResources(const layout::ListSpec& spec);
+    static TLMDBitmapList FromResources(const layout::ListSpec& entry);
 
     int Count() const { return int(m_items.size()); }
 

@@ -41,36 +41,36 @@ QFont LetteringFont(const L::Lettering& lettering, const QFont& fallback) {
 
 MainControls::MainControls(QWidget* form, const SkinLists& lists, const QImage& texture)
     : m_form(form), m_lists(lists), m_texture(texture) {
-    for (const L::ControlSpec& spec : L::Controls()) {
-        QWidget* parent = spec.parent.empty() ? form : Find(spec.parent);
-        QWidget* control = Create(spec, parent);
-        control->setObjectName(QLatin1StringView(spec.name.data(), qsizetype(spec.name.size())));
-        Dress(control, spec);
-        m_controls.emplace_back(spec.name, control);
+    for (const L::ControlSpec& entry : L::Controls()) {
+        QWidget* parent = entry.parent.empty() ? form : Find(entry.parent);
+        QWidget* control = Create(entry, parent);
+        control->setObjectName(QLatin1StringView(entry.name.data(), qsizetype(entry.name.size())));
+        Dress(control, entry);
+        m_controls.emplace_back(entry.name, control);
     }
-    for (const L::ControlSpec& spec : L::Controls()) {
-        if (spec.stack == L::Stack::Back)
-            Find(spec.name)->lower();
-        else if (spec.stack == L::Stack::Front)
-            Find(spec.name)->raise();
+    for (const L::ControlSpec& entry : L::Controls()) {
+        if (entry.stack == L::Stack::Back)
+            Find(entry.name)->lower();
+        else if (entry.stack == L::Stack::Front)
+            Find(entry.name)->raise();
     }
 }
 
-QWidget* MainControls::Create(const L::ControlSpec& spec, QWidget* parent) const {
-    switch (spec.kind) {
+QWidget* MainControls::Create(const L::ControlSpec& entry, QWidget* parent) const {
+    switch (entry.kind) {
     case L::Kind::Image: {
         auto* image = new TLMDLImage(parent);
-        image->SetImageList(&m_lists.Of(spec.list));
-        image->SetListIndex(spec.listIndex);
+        image->SetImageList(&m_lists.Of(entry.list));
+        image->SetListIndex(entry.listIndex);
         return image;
     }
     case L::Kind::Picture:
-        return new TImage(SkinPicture(spec.picture), parent);
+        return new TImage(SkinPicture(entry.picture), parent);
     case L::Kind::FillLabel:
     case L::Kind::Label: {
         auto* label = new TLMDLabelFill(parent);
-        label->SetPassPresses(spec.dragsWindow);
-        label->setText(QString::fromUtf8(spec.text.data(), qsizetype(spec.text.size())));
+        label->SetPassPresses(entry.dragsWindow);
+        label->setText(QString::fromUtf8(entry.text.data(), qsizetype(entry.text.size())));
         return label;
     }
     case L::Kind::Field:
@@ -90,23 +90,23 @@ QWidget* MainControls::Create(const L::ControlSpec& spec, QWidget* parent) const
         return indicator;
     }
     }
-    Fatal(spec.name);
+    Fatal(entry.name);
 }
 
-void MainControls::Dress(QWidget* control, const L::ControlSpec& spec) const {
-    control->setGeometry(spec.rect);
-    control->setFont(LetteringFont(spec.font, control->font()));
-    if (spec.font.height != 0) {
+void MainControls::Dress(QWidget* control, const L::ControlSpec& entry) const {
+    control->setGeometry(entry.rect);
+    control->setFont(LetteringFont(entry.font, control->font()));
+    if (entry.font.height != 0) {
         QPalette colours = control->palette();
-        colours.setColor(QPalette::WindowText, QColor::fromRgb(spec.font.colour));
+        colours.setColor(QPalette::WindowText, QColor::fromRgb(entry.font.colour));
         control->setPalette(colours);
     }
-    if (spec.hand)
+    if (entry.hand)
         control->setCursor(Qt::PointingHandCursor);
     if (auto* edit = qobject_cast<QLineEdit*>(control))
-        edit->setText(QString::fromUtf8(spec.text.data(), qsizetype(spec.text.size())));
+        edit->setText(QString::fromUtf8(entry.text.data(), qsizetype(entry.text.size())));
     if (auto* label = qobject_cast<TLMDLabelFill*>(control))
-        label->SetAutoSize(spec.kind == L::Kind::Label);
+        label->SetAutoSize(entry.kind == L::Kind::Label);
 }
 
 QWidget* MainControls::Find(std::string_view name) const {
@@ -117,15 +117,15 @@ QWidget* MainControls::Find(std::string_view name) const {
 }
 
 void MainControls::ApplyShowPlacement() const {
-    for (const L::ControlSpec& spec : L::Controls()) {
-        if (spec.onShow == L::OnShow::Keep)
+    for (const L::ControlSpec& entry : L::Controls()) {
+        if (entry.onShow == L::OnShow::Keep)
             continue;
-        QWidget* control = Find(spec.name);
-        control->move(spec.rect.topLeft());
-        control->setVisible(spec.onShow == L::OnShow::Show);
-        if (spec.stack == L::Stack::Back)
+        QWidget* control = Find(entry.name);
+        control->move(entry.rect.topLeft());
+        control->setVisible(entry.onShow == L::OnShow::Show);
+        if (entry.stack == L::Stack::Back)
             control->lower();
-        else if (spec.stack == L::Stack::Front)
+        else if (entry.stack == L::Stack::Front)
             control->raise();
     }
 }

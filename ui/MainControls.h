@@ -47,8 +47,8 @@ public:
     void ApplyShowPlacement() const;
 
 private:
-    QWidget* Create(const layout::ControlSpec& spec, QWidget* parent) const;
-    void Dress(QWidget* control, const layout::ControlSpec& spec) const;
+    QWidget* Create(const layout::ControlSpec& entry, QWidget* parent) const;
+    void Dress(QWidget* control, const layout::ControlSpec& entry) const;
     [[noreturn]] static void Fatal(std::string_view name);
 
     QWidget* m_form;

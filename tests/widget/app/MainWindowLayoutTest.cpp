@@ -37,15 +37,15 @@ class MainWindowLayoutTest : public QObject {
 private slots:
     void everyControlOfTheDescriptionIsBuiltInItsPlace() {
         Probe fm;
-        for (const L::ControlSpec& spec : L::Controls()) {
-            auto* control = fm.findChild<QWidget*>(Name(spec.name));
-            QVERIFY2(control, spec.name.data());
+        for (const L::ControlSpec& entry : L::Controls()) {
+            auto* control = fm.findChild<QWidget*>(Name(entry.name));
+            QVERIFY2(control, entry.name.data());
             const QString parent = control->parentWidget() == &fm ? QString() : control->parentWidget()->objectName();
-            QCOMPARE(parent, Name(spec.parent));
-            QCOMPARE(control->pos(), spec.rect.topLeft());
-            if (spec.kind != L::Kind::Label)
-                QCOMPARE(control->size(), spec.rect.size());
-            QCOMPARE(control->cursor().shape() == Qt::PointingHandCursor, spec.hand);
+            QCOMPARE(parent, Name(entry.parent));
+            QCOMPARE(control->pos(), entry.rect.topLeft());
+            if (entry.kind != L::Kind::Label)
+                QCOMPARE(control->size(), entry.rect.size());
+            QCOMPARE(control->cursor().shape() == Qt::PointingHandCursor, entry.hand);
         }
         QCOMPARE(fm.Sb_Help->ListIndex(), 0);
         QCOMPARE(fm.Sb_Close->ListIndex(), 6);
