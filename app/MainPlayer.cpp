@@ -74,7 +74,7 @@ void TfmMain::btStopThreadClick() {
 
 // Later here: the device chosen on the audio page.
 std::int32_t TfmMain::OutputDeviceId() const {
-    return -1;
+    return platform::WAVE_MAPPER;
 }
 
 } // namespace murmex

@@ -136,20 +136,21 @@ void TWOThread::ShowError() {
         m_showError(FErrorMsg);
 }
 
-void StopWOThreads(std::int32_t deviceId) {
+void TWOThread::TerminateAll(const std::optional<std::int32_t>& deviceId) {
     ThreadList& list = WOThreadList();
     const std::lock_guard lock(list.mutex);
     for (TWOThread* player : list.players) {
-        if (player->FOutDevice == deviceId)
+        if (!deviceId || player->FOutDevice == *deviceId)
             player->Terminate();
     }
 }
 
+void StopWOThreads(std::int32_t deviceId) {
+    TWOThread::TerminateAll(deviceId);
+}
+
 void StopAllWOThreads() {
-    ThreadList& list = WOThreadList();
-    const std::lock_guard lock(list.mutex);
-    for (TWOThread* player : list.players)
-        player->Terminate();
+    TWOThread::TerminateAll(std::nullopt);
 }
 
 int WOThreadCount() {

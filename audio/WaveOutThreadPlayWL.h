@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace murmex::audio {
@@ -46,6 +47,8 @@ private:
     void Play();
     void ShowError();
 
+    // Asks the live players of `deviceId`, or all of them, to end.
+    static void TerminateAll(const std::optional<std::int32_t>& deviceId);
     friend void StopWOThreads(std::int32_t deviceId);
     friend void StopAllWOThreads();
 

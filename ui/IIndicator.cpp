@@ -3,7 +3,6 @@
 #include "ui/MainLayout.h"
 #include "ui/SkinAssets.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 namespace murmex::ui {
@@ -38,6 +37,8 @@ std::array<LampPicture, kLampCount> IndicatorLamps(std::int32_t value, bool acti
 
 TIgoIndicator::TIgoIndicator(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A press on the lamps is no press on the window: it must not start a drag.
+    setAttribute(Qt::WA_NoMousePropagation);
     resize(16, 142);
     for (std::size_t i = 0; i < m_lamps.size(); ++i)
         m_lamps[i] = SkinPicture(std::string(layout::kLampResourceFolder) + kLampResources[i] + ".png");
@@ -76,8 +77,4 @@ void TIgoIndicator::paintEvent(QPaintEvent*) {
 }
 
 // Presses on the indicator are its own: they do not reach the window to move it.
-void TIgoIndicator::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-}
-
 } // namespace murmex::ui

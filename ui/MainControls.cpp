@@ -70,7 +70,7 @@ QWidget* MainControls::Create(const L::ControlSpec& entry, QWidget* parent) cons
     case L::Kind::Label: {
         auto* label = new TLMDLabelFill(parent);
         label->SetPassPresses(entry.dragsWindow);
-        label->setText(QString::fromUtf8(entry.text.data(), qsizetype(entry.text.size())));
+        label->setText(L::Text(entry.text));
         return label;
     }
     case L::Kind::Field:
@@ -104,7 +104,7 @@ void MainControls::Dress(QWidget* control, const L::ControlSpec& entry) const {
     if (entry.hand)
         control->setCursor(Qt::PointingHandCursor);
     if (auto* edit = qobject_cast<QLineEdit*>(control))
-        edit->setText(QString::fromUtf8(entry.text.data(), qsizetype(entry.text.size())));
+        edit->setText(L::Text(entry.text));
     if (auto* label = qobject_cast<TLMDLabelFill*>(control))
         label->SetAutoSize(entry.kind == L::Kind::Label);
 }

@@ -8,12 +8,18 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 namespace murmex::ui::layout {
+
+// The description's names and words as Qt text.
+inline QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
 // The skin picture is the window's whole background; the window is larger by the shadow depth.
 inline constexpr QSize kSkinSize{802, 602};

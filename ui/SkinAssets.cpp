@@ -14,7 +14,7 @@ namespace murmex::ui {
 QImage SkinPicture(std::string_view resource) {
     static const bool registered = (InitSkinResources(), true);
     Q_UNUSED(registered);
-    return QImage(QString::fromUtf8(resource.data(), qsizetype(resource.size())));
+    return QImage(layout::Text(resource));
 }
 
 QIcon ProgramIcon() {

@@ -10,6 +10,7 @@ namespace murmex::ui {
 
 TLMDPanelFill::TLMDPanelFill(QImage texture, QWidget* parent) : QWidget(parent), m_texture(std::move(texture)) {
     setAttribute(Qt::WA_OpaquePaintEvent, !m_texture.isNull());
+    setAttribute(Qt::WA_NoMousePropagation);
 }
 
 void TLMDPanelFill::paintEvent(QPaintEvent*) {
@@ -17,22 +18,17 @@ void TLMDPanelFill::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), m_texture.isNull() ? QBrush(palette().window()) : QBrush(m_texture));
 }
 
-void TLMDPanelFill::mousePressEvent(QMouseEvent* event) {
-    event->accept();
+TImage::TImage(QImage picture, QWidget* parent) : QWidget(parent), m_picture(std::move(picture)) {
+    setAttribute(Qt::WA_NoMousePropagation);
 }
-
-TImage::TImage(QImage picture, QWidget* parent) : QWidget(parent), m_picture(std::move(picture)) {}
 
 void TImage::paintEvent(QPaintEvent*) {
     QPainter(this).drawImage(0, 0, m_picture);
 }
 
-void TImage::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-}
-
 TShape::TShape(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoMousePropagation);
 }
 
 void TShape::SetBrushColor(const QColor& colour) {
@@ -53,10 +49,6 @@ void TShape::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), m_pen);
     p.fillRect(rect().adjusted(1, 1, -1, -1), m_brush);
-}
-
-void TShape::mousePressEvent(QMouseEvent* event) {
-    event->accept();
 }
 
 TLMDLabelFill::TLMDLabelFill(QWidget* parent) : QWidget(parent) {}

@@ -5,7 +5,7 @@
 #include "audio/WaveOutUtils.h"
 #include "platform/WaveOut.h"
 #include "tests/support/Monitor.h"
-#include "tests/support/WaveImage.h"
+#include "tests/support/RiffBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -46,11 +46,7 @@ struct TestClip {
 
 TestClip NoiseItem(int channels, int frames, unsigned seed) {
     TestClip clip;
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> sample(-12000, 12000);
-    std::vector<std::int16_t> interleaved;
-    for (int i = 0; i < frames * channels; ++i)
-        interleaved.push_back(static_cast<std::int16_t>(sample(random)));
+    const std::vector<std::int16_t> interleaved = test::NoiseSamples(std::size_t(frames) * channels, seed);
     clip.left = Channel(interleaved, 0, channels);
     clip.right = channels == 2 ? Channel(interleaved, 1, 2) : clip.left;
     const std::vector<std::uint8_t> image = test::WaveImage(48000, channels, interleaved);

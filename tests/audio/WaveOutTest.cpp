@@ -3,12 +3,12 @@
 #include "platform/WaveOut.h"
 #include "platform/SndDevices.h"
 #include "tests/support/Monitor.h"
+#include "tests/support/RiffBytes.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <random>
 #include <thread>
 
 namespace murmex::platform {
@@ -35,18 +35,10 @@ Clip NoiseClip(int channels, int frames, unsigned seed) {
                    static_cast<std::uint16_t>(channels * 2),
                    16,
                    0};
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> sample(-12000, 12000);
-    for (int i = 0; i < frames; ++i) {
-        for (int c = 0; c < channels; ++c) {
-            const auto s = static_cast<std::int16_t>(sample(random));
-            clip.bytes.push_back(static_cast<std::uint8_t>(s & 0xFF));
-            clip.bytes.push_back(static_cast<std::uint8_t>((s >> 8) & 0xFF));
-            (c == 0 ? clip.left : clip.right).push_back(s);
-        }
-    }
-    if (channels == 1)
-        clip.right = clip.left;
+    const std::vector<std::int16_t> interleaved = test::NoiseSamples(std::size_t(frames) * channels, seed);
+    clip.bytes = test::PcmBytes(interleaved);
+    clip.left = Channel(interleaved, 0, channels);
+    clip.right = channels == 2 ? Channel(interleaved, 1, 2) : clip.left;
     return clip;
 }
 

@@ -1,7 +1,7 @@
 #include "audio/WaveList.h"
 
 #include "audio/ClipRecords.h"
-#include "tests/unit/audio/RiffBytes.h"
+#include "tests/support/RiffBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "audio/WaveRead.h"
 
 #include "audio/ClipRecords.h"
+#include "tests/support/RiffBytes.h"
 #include "tests/unit/audio/ClipBytes.h"
-#include "tests/unit/audio/RiffBytes.h"
 
 #include <gtest/gtest.h>
 

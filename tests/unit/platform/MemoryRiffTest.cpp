@@ -1,6 +1,6 @@
 #include "platform/MemoryRiff.h"
 
-#include "tests/unit/audio/RiffBytes.h"
+#include "tests/support/RiffBytes.h"
 
 #include <gtest/gtest.h>
 

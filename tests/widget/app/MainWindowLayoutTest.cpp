@@ -26,10 +26,6 @@ public:
     using TfmMain::m_scaleLeft;
 };
 
-QString Name(std::string_view name) {
-    return QString::fromUtf8(name.data(), qsizetype(name.size()));
-}
-
 } // namespace
 
 class MainWindowLayoutTest : public QObject {
@@ -38,10 +34,10 @@ private slots:
     void everyControlOfTheDescriptionIsBuiltInItsPlace() {
         Probe fm;
         for (const L::ControlSpec& entry : L::Controls()) {
-            auto* control = fm.findChild<QWidget*>(Name(entry.name));
+            auto* control = fm.findChild<QWidget*>(L::Text(entry.name));
             QVERIFY2(control, entry.name.data());
             const QString parent = control->parentWidget() == &fm ? QString() : control->parentWidget()->objectName();
-            QCOMPARE(parent, Name(entry.parent));
+            QCOMPARE(parent, L::Text(entry.parent));
             QCOMPARE(control->pos(), entry.rect.topLeft());
             if (entry.kind != L::Kind::Label)
                 QCOMPARE(control->size(), entry.rect.size());

@@ -1,9 +1,10 @@
-// Builds RIFF images and stored clip records byte by byte for the reader and parser tests. Header-only;
-// plain functions.
+// Builds RIFF images and stored clip records byte by byte for the reader, parser and sound tests.
+// Header-only; plain functions.
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
+#include <random>
 #include <string_view>
 #include <vector>
 
@@ -61,6 +62,32 @@ inline Bytes PcmFormat(unsigned channels, std::uint32_t rate, bool extraSize = t
 // A stored clip record with only the wave present.
 inline Bytes WaveRecord(const Bytes& image) {
     return Cat({Bytes{0x08}, Le(static_cast<std::uint32_t>(image.size())), image});
+}
+
+// 16-bit samples as little-endian bytes.
+inline Bytes PcmBytes(const std::vector<std::int16_t>& samples) {
+    Bytes bytes;
+    bytes.reserve(samples.size() * 2);
+    for (const std::int16_t s : samples) {
+        bytes.push_back(static_cast<std::uint8_t>(s & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>((s >> 8) & 0xFF));
+    }
+    return bytes;
+}
+
+// A complete 16-bit PCM image: a 16-byte "fmt " chunk, then the interleaved samples as "data".
+inline Bytes WaveImage(std::uint32_t rate, unsigned channels, const std::vector<std::int16_t>& interleaved) {
+    return Riff("WAVE", {Chunk("fmt ", PcmFormat(channels, rate, false)), Chunk("data", PcmBytes(interleaved))});
+}
+
+// Uniform white noise at about a third of full scale, the same for the same seed.
+inline std::vector<std::int16_t> NoiseSamples(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> sample(-12000, 12000);
+    std::vector<std::int16_t> samples(count);
+    for (std::int16_t& s : samples)
+        s = static_cast<std::int16_t>(sample(random));
+    return samples;
 }
 
 } // namespace murmex::test
