@@ -32,9 +32,14 @@ constexpr int kWriteOrder[] = {1, 0, 5, 2, 3, 4, 6, 7}; // positions in kReadOrd
 
 constexpr char kLanguage[] = "Languare";
 
-QSettings OpenStore() {
-    return QSettings(QString::fromLatin1(kOrganisation), QString::fromLatin1(kApplication));
-}
+// The user's own store only: the system-wide and organisation-wide ones that QSettings would also read are
+// someone else's.
+class UserStore : public QSettings {
+public:
+    UserStore() : QSettings(QString::fromLatin1(kOrganisation), QString::fromLatin1(kApplication)) {
+        setFallbacksEnabled(false);
+    }
+};
 
 QString Key(const char* name) {
     return QString::fromLatin1(name);
@@ -75,7 +80,7 @@ void SetField(MainSettings& settings, const Field& field, std::int32_t value) {
 } // namespace
 
 void ReadMainSettings(MainSettings& settings) {
-    const QSettings store = OpenStore();
+    const UserStore store;
     for (const Field& field : kReadOrder) {
         if (!store.contains(Key(field.name))) {
             SetField(settings, field, field.fallback);
@@ -89,7 +94,7 @@ void ReadMainSettings(MainSettings& settings) {
 }
 
 std::int32_t ReadLanguage() {
-    const QSettings store = OpenStore();
+    const UserStore store;
     if (!store.contains(Key(kLanguage)))
         return 0;
     return StoredInt(store.value(Key(kLanguage))).value_or(0);
@@ -97,7 +102,7 @@ std::int32_t ReadLanguage() {
 
 // The store is written as a whole when it is synced, so a failure leaves every stored value as it was.
 void WriteMainSettings(const MainSettings& settings) {
-    QSettings store = OpenStore();
+    UserStore store;
     for (int position : kWriteOrder) {
         const Field& field = kReadOrder[position];
         store.setValue(Key(field.name), FieldValue(settings, field));
@@ -106,7 +111,7 @@ void WriteMainSettings(const MainSettings& settings) {
 }
 
 void WriteLanguage(std::int32_t langNum) {
-    QSettings store = OpenStore();
+    UserStore store;
     store.setValue(Key(kLanguage), langNum);
     store.sync();
 }

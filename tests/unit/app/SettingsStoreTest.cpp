@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +48,27 @@ TEST_F(SettingsStoreTest, EmptyStoreGivesTheDefaults) {
     WriteSettingsFile("[General]\nUnrelated=4\n");
     EXPECT_EQ(ReadFresh(), kDefaults);
     EXPECT_EQ(SettingsStore::ReadLanguage(), 0);
+}
+
+void WriteFile(const QString& path, const QByteArray& text) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+// System-wide and organisation-wide files are someone else's: only the user's own store is read.
+TEST_F(SettingsStoreTest, OnlyTheUsersOwnStoreIsRead) {
+    const QString system = test::SystemConfigDir() + QStringLiteral("/Pellor Quandrel/Murmex.conf");
+    const QString systemOrganisation = test::SystemConfigDir() + QStringLiteral("/Pellor Quandrel.conf");
+    const QString userOrganisation = test::ConfigHome() + QStringLiteral("/Pellor Quandrel.conf");
+    WriteFile(system, "[General]\nNoise_Num=6\nLanguare=1\n");
+    WriteFile(systemOrganisation, "[General]\nHintShow=0\n");
+    WriteFile(userOrganisation, "[General]\nValue_L=40\nSPDIF=0\n");
+    EXPECT_EQ(ReadFresh(), kDefaults);
+    EXPECT_EQ(SettingsStore::ReadLanguage(), 0);
+    for (const QString& path : {system, systemOrganisation, userOrganisation})
+        QFile::remove(path);
 }
 
 TEST_F(SettingsStoreTest, ValuesAreTakenAsStoredAndBooleansAreNonZero) {

@@ -25,6 +25,11 @@ QTemporaryDir& Home() {
     return dir;
 }
 
+QTemporaryDir& SystemDir() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
 QString SettingsFolder() {
     return ConfigHome() + QStringLiteral("/") + QString::fromLatin1(SettingsStore::kOrganisation);
 }
@@ -48,6 +53,10 @@ bool SetOverrides(bool enabled) {
 
 QString ConfigHome() {
     return Home().path();
+}
+
+QString SystemConfigDir() {
+    return SystemDir().path();
 }
 
 QString SettingsFilePath() {
@@ -99,6 +108,7 @@ ReadOnlySettings::~ReadOnlySettings() {
 int main(int argc, char** argv) {
     // Must precede the first use of QSettings, which fixes the per-user folder for the process.
     setenv("XDG_CONFIG_HOME", murmex::test::ConfigHome().toLocal8Bit().constData(), 1);
+    setenv("XDG_CONFIG_DIRS", murmex::test::SystemConfigDir().toLocal8Bit().constData(), 1);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

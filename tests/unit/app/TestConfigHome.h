@@ -8,6 +8,8 @@ namespace murmex::test {
 
 // Folder of the per-user settings file; set as XDG_CONFIG_HOME before the first test runs.
 QString ConfigHome();
+// The system-wide settings folder; set as XDG_CONFIG_DIRS before the first test runs.
+QString SystemConfigDir();
 QString SettingsFilePath();
 
 void RemoveSettingsFile();
