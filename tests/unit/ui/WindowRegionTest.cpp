@@ -37,9 +37,5 @@ TEST(WindowRegionTest, CornersAndEdges) {
         EXPECT_TRUE(region.contains(in)) << in.x() << "," << in.y();
 }
 
-TEST(WindowRegionTest, TheWindowIsLargerThanItsOutlineByTheShadowDepth) {
-    EXPECT_EQ(layout::kFormSize, QSize(808, 608));
-}
-
 } // namespace
 } // namespace murmex::ui
