@@ -1,9 +1,10 @@
 // Creation, show sequence, dragging, closing and destruction of the main window.
 #include "app/Main.h"
 
-#include "app/GeneratorLamp.h"
+#include "app/Generator.h"
 #include "app/MainGeometry.h"
 #include "app/SettingsStore.h"
+#include "app/Sliders.h"
 #include "audio/ClipRecords.h"
 #include "i18n/Help.h"
 #include "ui/FormShape.h"
@@ -16,14 +17,18 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QShowEvent>
+#include <QTimer>
 
 namespace murmex {
 
-TfmMain::TfmMain(MainServices services) : BitmapLists(ui::SkinLists::FromResources()), m_services(std::move(services)) {
+TfmMain::TfmMain(MainServices services)
+    : BitmapLists(ui::SkinLists::FromResources()), m_services(std::move(services)),
+      m_audioOut(m_services.deviceIniPath()) {
     setWindowTitle(QStringLiteral("Murmex"));
     setWindowFlag(Qt::FramelessWindowHint);
     CreateControls();
     FormCreate();
+    Timer_Work->start();
 }
 
 TfmMain::~TfmMain() {
@@ -36,11 +41,19 @@ void TfmMain::FormCreate() {
     Off_Count = 0;
     Memo1->clear();
     SettingsStore::ReadMainSettings(*this);
+    // Volumes from an edited store take the nearest end of their range before anything uses them.
+    Value_L = ClampVolume(Value_L);
+    Value_R = ClampVolume(Value_R);
     audio::FillWaveList(WaveList_1, audio::BuiltInClipRecords());
-    // Later here: build the output device list for the stored S/PDIF choice, then load the stored mapping.
+    audio::FillDeviceList(DeviceList, SPDIF, m_services.soundDevices);
+    LoadDeviceMap();
     Bmp_Scroll_L = QImage(21, 142, QImage::Format_RGB32);
     Bmp_Scroll_R = QImage(21, 142, QImage::Format_RGB32);
     Bmp_Generator = QImage(164, 50, QImage::Format_RGB32);
+    // A start before the window is first active plays at the stored volumes, which the sliders show. The
+    // track bars write only when they move, and the output's volume may be someone else's until now.
+    ApplyStoredVolumes();
+    tbVolLeftChange();
 }
 
 // Runs on every show: at start-up and whenever the window comes back from the tray. The window is
@@ -58,18 +71,20 @@ void TfmMain::FormShow() {
     for (ui::TDirectPicture* picture : {m_generatorFace, m_scaleLeft, m_scaleRight})
         picture->raise();
     LMDShapeHint1->SetHintsShown(HintShow);
-    // Later here: the generator button's hint.
+    if (fmHelp)
+        Sb_Generator->setToolTip(Generator_On ? fmHelp->Str_Gen_Stop : fmHelp->Str_Gen_Start);
     if (Edit_Focus->isEnabled() && Edit_Focus->focusPolicy() != Qt::NoFocus)
         Edit_Focus->setFocus();
-    // Later here: the auto-off delay and action; the noise marks, option marks and S/PDIF mark.
+    // Later here: the auto-off delay and action.
+    UpdateNoiseMarks();
+    UpdateOptionMarks();
+    UpdateSPDIFMark();
     Page_Num = 0;
-    // Later here: show the settings page.
-}
-
-void TfmMain::ShowGeneratorLamp() {
-    Indicator_Generator->SetBrushColor(ui::FromWinColour(GeneratorLampColour(Generator_On)));
-    if (fmHelp)
-        Indicator_Generator->setToolTip(Generator_On ? fmHelp->Str_Gen_Working : fmHelp->Str_Gen_Stopped);
+    UpdateSettingsPage();
+    // The pictures the work timer keeps up to date are right from the first paint on.
+    const QPoint cursor = m_services.cursorPos();
+    ShowGeneratorFace(cursor);
+    ShowTabFaces(cursor);
 }
 
 void TfmMain::FormMouseDown(Qt::MouseButtons buttons, QPoint cursor) {

@@ -4,13 +4,16 @@
 #pragma once
 
 #include "app/MainState.h"
+#include "audio/AudioOut.h"
 #include "audio/WaveList.h"
+#include "audio/WaveOutUtils.h"
 #include "platform/Desktop.h"
 #include "ui/MainControls.h"
 
 #include <QImage>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -24,6 +27,7 @@ class QPushButton;
 class QSlider;
 class QAction;
 class QLineEdit;
+class QTimer;
 
 namespace murmex {
 
@@ -50,8 +54,21 @@ struct MainServices {
     std::function<QPoint()> cursorPos = platform::CursorPos;
     // The standard error box: modal, one OK button. UI thread only.
     std::function<void(const QString& message)> showError = ShowErrorBox;
+    // Where the chosen output devices are kept.
+    std::function<QString()> deviceIniPath = DefaultDeviceIniPath;
+    audio::SndDeviceLibrary soundDevices;
 
     static void ShowErrorBox(const QString& message);
+    // Beside the program, named like it with ".ini", when the program's folder can be written (a portable
+    // copy); else in the user's own settings folder.
+    static QString DefaultDeviceIniPath();
+    static QString DeviceIniPath(const QString& programPath, bool programFolderWritable, const QString& userFolder);
+};
+
+// One entry of the output device choice; entry 1 is the output the generator plays on.
+struct TDeviceMapEntry {
+    ui::TSkinField* Edit = nullptr; // where the device's name is shown, if anywhere
+    std::int32_t Id = -1;           // -1 is the default output
 };
 
 class TfmMain : public QWidget, public MainState {
@@ -165,6 +182,16 @@ public:
 
     // The built-in clips, filled once at creation and unchanged for the window's life.
     audio::TLMDWaveList WaveList_1;
+
+    // The output devices as listed, and the four entries of the device choice (entry k is DeviceMap[k - 1]);
+    // only entry 1 is shown and used.
+    audio::TDeviceList DeviceList;
+    std::array<TDeviceMapEntry, 4> DeviceMap;
+
+    // Ticks every 100 ms from creation to destruction, also while the window is hidden; the level
+    // indicators' timer ticks every 60 ms while the generator runs.
+    QTimer* Timer_Work = nullptr;
+    QTimer* Timer_Indicator = nullptr;
     // The hidden diagnostics panel, below the visible outline.
     QFrame* Panel1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -185,11 +212,52 @@ public:
     void FormClose();
     void FormDestroy();
 
+    // The work timer: first active tick, hover pictures, generator face, sliders, player count, tabs.
+    void Timer_WorkTimer();
+
+    // Generator and noise choice. A start whose noise names no clip throws the list-index error and leaves
+    // the generator stopped.
+    void Sb_GeneratorClick();
+    void Sb_GeneratorMouseDown(Qt::MouseButton button);
+    void Sb_GeneratorMouseUp(Qt::MouseButton button);
+    // The click handler of noise `n`'s mark and name (Cb_Noise_1Click .. Cb_Noise_8Click).
+    void Cb_NoiseClick(std::int32_t n);
+    void UpdateNoiseMarks();
+    void TrayMenu_1Click();
+    void TrayMenu_2Click();
+
     // Player start and stop; a start whose noise names no clip throws the list-index error.
     void btPlayThreadClick();
     void btStopThreadClick();
     // The output device the generator plays on.
     std::int32_t OutputDeviceId() const;
+
+    // Volume: the hidden track bars carry the output volume, the sliders and labels show the user's.
+    void tbVolLeftChange();
+    void SyncDeviceVolume();
+    void DrawSliderLeft();
+    void DrawSliderRight();
+    void Img_1_LMouseDown(Qt::MouseButton button);
+    void Img_1_LMouseUp(Qt::MouseButton button);
+    void Img_1_RMouseDown(Qt::MouseButton button);
+    void Img_1_RMouseUp(Qt::MouseButton button);
+    void Timer_IndicatorTimer();
+
+    // Output devices. The arrows throw the list-index error on an empty list and the write error when the
+    // choice cannot be stored.
+    void LoadDeviceMap();
+    void ShowMappedDevice(int entry);
+    void Sb_Obj1_UpClick();
+    void Sb_Obj1_DownClick();
+    void Cb_SPDIFClick();
+    void UpdateSPDIFMark();
+
+    // Settings pages.
+    void Btn_Yellow_1Click();
+    void Btn_Yellow_2Click();
+    void Btn_Yellow_3Click();
+    void UpdateSettingsPage();
+    void UpdateOptionMarks();
 
 signals:
     // The window was closed; being the main window, this ends the program.
@@ -217,15 +285,44 @@ private:
             m_services.showError(QString::fromUtf8(error.what()));
         }
     }
+    // Connects a control's signal to a handler that runs as one user action.
+    template <typename Sender, typename Signal> void Handle(Sender* sender, Signal signal, void (TfmMain::*handler)()) {
+        connect(sender, signal, this, [this, handler] { RunAction([this, handler] { (this->*handler)(); }); });
+    }
     void BindTitleAndGenerator();
     void BindVolumeAndSettings();
     void BindPages();
+    void ConnectHandlers();
+    void ConnectVolume();
     void CreateComponents();
     void ShowGeneratorLamp();
+    void StartGenerator();
+    void StopGenerator();
+    void ShowGeneratorFace(QPoint cursor);
+    void ShowTabFaces(QPoint cursor);
+    void StopIfStartFailed();
+    void ChooseOutputDevice(std::int32_t id);
+    std::array<ui::TLMDLImage*, 8> NoiseMarkControls() const;
+    std::array<ui::TLMDLImage*, 16> NoiseControls() const;
+
+    // The left or the right volume slider with everything that belongs to it.
+    struct Slider;
+    Slider SliderL();
+    Slider SliderR();
+    void SliderStep(const Slider& slider, QPoint cursor);
+    void SliderSteps(QPoint cursor);
+    void DrawSlider(const Slider& slider);
+    void ApplyStoredVolume(const Slider& slider);
+    void ApplyStoredVolumes();
+    bool Hovered(QWidget* control, QPoint cursor) const;
 
     MainServices m_services;
     QImage m_texture;
     std::unique_ptr<ui::MainControls> m_controls;
+    audio::TAudioOut m_audioOut;
+    // A player's error box has been closed since the generator started: once no player is left, the start
+    // has failed and the generator shows stopped again.
+    bool m_playerErrorSeen = false;
 };
 
 } // namespace murmex

@@ -9,7 +9,9 @@
 #include "ui/Surfaces.h"
 #include "ui/Tray.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace murmex {
 
@@ -50,6 +52,8 @@ void TfmMain::CreateControls() {
     m_scaleRight = new ui::TDirectPicture(Bmp_Scroll_R, {direct[2].at, direct[2].size}, this);
     CreateComponents();
     CreateDiagnosticsPanel();
+    ConnectHandlers();
+    ConnectVolume();
 }
 
 void TfmMain::BindTitleAndGenerator() {
@@ -73,7 +77,6 @@ void TfmMain::BindTitleAndGenerator() {
         Bind(c, *names[n - 1], "Img_Noise_" + std::to_string(n));
     }
     BIND(Sb_Generator);
-    connect(Sb_Close, &ui::TLMDLImage::Click, this, &TfmMain::Sb_CloseClick);
 }
 
 void TfmMain::BindVolumeAndSettings() {
@@ -142,6 +145,41 @@ void TfmMain::CreateComponents() {
     TrayIcon->SetHint(L::Text(L::kTrayHint));
     TrayIcon->SetIcon(QIcon(QPixmap::fromImage(ui::SkinPicture(std::string(L::kIconResourceFolder) + "32.png"))));
     TrayIcon->SetPopupMenu(Menu_Tray);
+
+    Timer_Work = new QTimer(this);
+    Timer_Work->setInterval(100);
+    Timer_Indicator = new QTimer(this);
+    Timer_Indicator->setInterval(60);
+}
+
+// Every handler of a user action runs through RunAction, so that no error it raises crosses the event loop.
+void TfmMain::ConnectHandlers() {
+    using ui::TLMDLImage;
+    connect(Sb_Close, &TLMDLImage::Click, this, &TfmMain::Sb_CloseClick);
+    Handle(Timer_Work, &QTimer::timeout, &TfmMain::Timer_WorkTimer);
+    Handle(Timer_Indicator, &QTimer::timeout, &TfmMain::Timer_IndicatorTimer);
+
+    Handle(Sb_Generator, &TLMDLImage::Click, &TfmMain::Sb_GeneratorClick);
+    connect(Sb_Generator, &TLMDLImage::MouseDown, this, &TfmMain::Sb_GeneratorMouseDown);
+    connect(Sb_Generator, &TLMDLImage::MouseUp, this, &TfmMain::Sb_GeneratorMouseUp);
+    const auto marks = NoiseMarkControls();
+    const TLMDLImage* names[] = {Img_Noise_1, Img_Noise_2, Img_Noise_3, Img_Noise_4,
+                                 Img_Noise_5, Img_Noise_6, Img_Noise_7, Img_Noise_8};
+    for (std::int32_t n = 1; n <= std::int32_t(marks.size()); ++n) {
+        for (const TLMDLImage* control : {static_cast<const TLMDLImage*>(marks[std::size_t(n - 1)]), names[n - 1]})
+            connect(control, &TLMDLImage::Click, this, [this, n] { RunAction([this, n] { Cb_NoiseClick(n); }); });
+    }
+    Handle(TrayMenu_1, &QAction::triggered, &TfmMain::TrayMenu_1Click);
+    Handle(TrayMenu_2, &QAction::triggered, &TfmMain::TrayMenu_2Click);
+
+    Handle(Sb_Obj1_Up, &TLMDLImage::Click, &TfmMain::Sb_Obj1_UpClick);
+    Handle(Sb_Obj1_Down, &TLMDLImage::Click, &TfmMain::Sb_Obj1_DownClick);
+    Handle(Cb_SPDIF, &TLMDLImage::Click, &TfmMain::Cb_SPDIFClick);
+    Handle(Lbl_SPDIF, &ui::TLMDLabelFill::Click, &TfmMain::Cb_SPDIFClick);
+
+    Handle(Btn_Yellow_1, &TLMDLImage::Click, &TfmMain::Btn_Yellow_1Click);
+    Handle(Btn_Yellow_2, &TLMDLImage::Click, &TfmMain::Btn_Yellow_2Click);
+    Handle(Btn_Yellow_3, &TLMDLImage::Click, &TfmMain::Btn_Yellow_3Click);
 }
 
 } // namespace murmex

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 
@@ -23,6 +24,7 @@ template <typename Control> Control* Place(Control* control, QRect geometry) {
 QSlider* VolumeTrackBar(QWidget* parent, QRect geometry) {
     auto* bar = Place(new QSlider(Qt::Vertical, parent), geometry);
     bar->setRange(0, 100);
+    bar->setInvertedAppearance(true); // the top is position 0, full volume
     bar->setTickPosition(QSlider::TicksBothSides);
     bar->setTickInterval(10);
     return bar;
@@ -49,32 +51,42 @@ void TfmMain::CreateDiagnosticsPanel() {
     Button6 = Place(new QPushButton(QStringLiteral("Play"), Panel1), {110, 40, 50, 18});
     btStopThread = Place(new QPushButton(QStringLiteral("Stop"), Panel1), {164, 40, 50, 18});
     Memo1 = Place(new QPlainTextEdit(Panel1), {110, 60, 104, 57});
+    Memo1->setMaximumBlockCount(1000); // a night of starts and stops does not grow it without end
 
     connect(Button6, &QPushButton::clicked, this, [this] { RunAction([this] { btPlayThreadClick(); }); });
     connect(btStopThread, &QPushButton::clicked, this, [this] { btStopThreadClick(); });
 }
 
 void TfmMain::btPlayThreadClick() {
-    // Later here: bring the volume device in line with the output device and read its volume back.
+    SyncDeviceVolume();
     Memo1->appendPlainText(QStringLiteral("start play"));
-    const audio::TLMDWaveListItem& clip = WaveList_1.Items(Noise_Num - 1);
-    // A player reaches the UI thread only to show an error, and waits until the user has seen it.
-    audio::ErrorPresenter presenter = [show = m_services.showError](const QString& message) {
+    const audio::TLMDWaveListItem& clip = WaveList_1.Items(std::int64_t(Noise_Num) - 1);
+    // A player reaches the UI thread only to show an error, and waits until the user has seen it. Once the
+    // box is closed the window looks whether the start has come to nothing.
+    audio::ErrorPresenter presenter = [show = m_services.showError,
+                                       window = QPointer<TfmMain>(this)](const QString& message) {
         if (QCoreApplication* app = QCoreApplication::instance())
             QMetaObject::invokeMethod(
-                app, [&show, &message] { show(message); }, Qt::BlockingQueuedConnection);
+                app,
+                [&show, &message, &window] {
+                    show(message);
+                    if (window)
+                        window->m_playerErrorSeen = true;
+                },
+                Qt::BlockingQueuedConnection);
     };
     audio::TWOThread::Start(clip, cbLoop->isChecked(), OutputDeviceId(), std::move(presenter));
     Memo1->appendPlainText(QStringLiteral("finish play"));
 }
 
+// Every live player is asked to end, not only those of the device chosen now: the output may have been
+// changed while the generator played.
 void TfmMain::btStopThreadClick() {
-    audio::StopWOThreads(OutputDeviceId());
+    audio::StopAllWOThreads();
 }
 
-// Later here: the device chosen on the audio page.
 std::int32_t TfmMain::OutputDeviceId() const {
-    return platform::WAVE_MAPPER;
+    return DeviceMap[0].Id;
 }
 
 } // namespace murmex

@@ -29,6 +29,14 @@ struct MainState : MainSettings {
     std::int32_t Lang_Num = 0;
     std::int32_t Page_Num = 0;
     std::int32_t Vol_Base_Y = 0;
+
+    // Recomputed or set by the mouse; never stored.
+    bool Generator_Pressed = false;
+    bool Generator_Hover = false;
+    bool Slider_L_Hover = false;
+    bool Slider_R_Hover = false;
+    bool Slider_L_Pressed = false;
+    bool Slider_R_Pressed = false;
 };
 
 } // namespace murmex

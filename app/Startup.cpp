@@ -20,7 +20,7 @@ int RunMurmex(int& argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     auto fmMain = std::make_unique<TfmMain>();
-    fmMain->Lang_Num = SettingsStore::ReadLanguage();
+    fmMain->Lang_Num = KnownLanguage(SettingsStore::ReadLanguage());
     auto fmHelp = std::make_unique<TfmHelp>();
     fmMain->fmHelp = fmHelp.get();
 

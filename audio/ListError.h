@@ -2,6 +2,7 @@
 // thrown on the thread that asked.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -11,7 +12,7 @@ class EListError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 
-    static EListError OutOfBounds(int index) {
+    static EListError OutOfBounds(std::int64_t index) {
         return EListError("List index out of bounds (" + std::to_string(index) + ")");
     }
 };

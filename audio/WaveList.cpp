@@ -48,7 +48,7 @@ TLMDWave::TLMDWave(std::span<const std::uint8_t> image) : m_size(image.size()) {
     std::copy(image.begin(), image.end(), m_block.get());
 }
 
-const TLMDWaveListItem& TLMDWaveList::Items(int Index) const {
+const TLMDWaveListItem& TLMDWaveList::Items(std::int64_t Index) const {
     if (Index < 0 || Index >= Count())
         throw EListError::OutOfBounds(Index);
     return *m_items[static_cast<std::size_t>(Index)];

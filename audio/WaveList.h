@@ -52,7 +52,7 @@ class TLMDWaveList {
 public:
     int Count() const { return static_cast<int>(m_items.size()); }
     // Throws EListError for an index outside 0..Count()-1.
-    const TLMDWaveListItem& Items(int Index) const;
+    const TLMDWaveListItem& Items(std::int64_t Index) const;
     void Add(std::unique_ptr<TLMDWaveListItem> item);
 
 private:

@@ -1,5 +1,8 @@
 #include "audio/WaveOutUtils.h"
 
+#include <QLocale>
+
+#include <algorithm>
 #include <mutex>
 
 namespace murmex::audio {
@@ -30,6 +33,88 @@ QString LastWaveOutError() {
     LastError& last = Last();
     const std::lock_guard lock(last.mutex);
     return last.text;
+}
+
+} // namespace murmex::audio
+
+namespace murmex::audio {
+namespace {
+
+constexpr std::int64_t kFullVolume = 0xFFFF;
+constexpr std::int64_t kSteps = 100;
+
+// n / d rounded to the nearest integer, halves to the even neighbour; n >= 0, d > 0.
+std::int64_t RoundHalfEven(std::int64_t n, std::int64_t d) {
+    std::int64_t q = n / d;
+    const std::int64_t twice = 2 * (n % d);
+    if (twice > d || (twice == d && q % 2 != 0))
+        ++q;
+    return q;
+}
+
+std::int32_t g_volumeDevice = 0; // UI thread only
+
+} // namespace
+
+std::uint16_t TrackBarToVolume(int position, int minimum, int maximum) {
+    const std::int64_t level = std::clamp<std::int64_t>(std::int64_t(maximum) + minimum - position, 0, kSteps);
+    return static_cast<std::uint16_t>(RoundHalfEven(level * kFullVolume, kSteps));
+}
+
+int VolumeToTrackBar(std::uint16_t volume, int minimum, int maximum) {
+    return maximum - static_cast<int>(RoundHalfEven(std::int64_t(volume) * kSteps, kFullVolume)) + minimum;
+}
+
+void SetVolumeDevice(std::int32_t id) {
+    g_volumeDevice = id;
+}
+
+std::int32_t VolumeDeviceId() {
+    return g_volumeDevice;
+}
+
+bool SetWaveOutVolume(std::uint16_t left, std::uint16_t right) {
+    const platform::MMRESULT result = platform::WaveOutSetVolume(g_volumeDevice, left + (std::uint32_t(right) << 16));
+    if (result == platform::MMSYSERR_NOERROR)
+        return true;
+    StoreWaveOutError(result, QString());
+    return false;
+}
+
+bool GetWaveOutVolume(std::uint16_t& left, std::uint16_t& right) {
+    left = 0;
+    right = 0;
+    std::uint32_t volume = 0;
+    const platform::MMRESULT result = platform::WaveOutGetVolume(g_volumeDevice, volume);
+    if (result != platform::MMSYSERR_NOERROR) {
+        StoreWaveOutError(result, QString());
+        return false;
+    }
+    left = static_cast<std::uint16_t>(volume & 0xFFFF);
+    right = static_cast<std::uint16_t>(volume >> 16);
+    return true;
+}
+
+QString SndDeviceName(const SndDeviceLibrary& library, int id) {
+    platform::SndStringHandle handle = nullptr;
+    const char* text = library.name(id, &handle);
+    const QString name = text ? QString::fromUtf8(text) : QString();
+    library.freeString(handle);
+    return name;
+}
+
+bool IsSpdifName(const QString& name) {
+    return QLocale().toUpper(name).contains(QLatin1StringView("SPDIF"));
+}
+
+void FillDeviceList(TDeviceList& list, bool showSpdif, const SndDeviceLibrary& library) {
+    list.clear();
+    const int count = library.count();
+    for (int i = 0; i < count; ++i) {
+        QString name = SndDeviceName(library, i);
+        if (showSpdif || !IsSpdifName(name))
+            list.push_back({std::move(name), i});
+    }
 }
 
 } // namespace murmex::audio

@@ -5,7 +5,14 @@
 
 #include <QString>
 
+#include <cstdint>
+
 namespace murmex {
+
+// The interface speaks English (0) or Russian (1); any other stored language is taken as English.
+constexpr std::int32_t KnownLanguage(std::int32_t langNum) {
+    return langNum == 1 ? 1 : 0;
+}
 
 struct TfmHelp {
     QString Str_Minimize;

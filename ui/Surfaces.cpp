@@ -137,7 +137,8 @@ TDirectPicture::TDirectPicture(QImage& bitmap, QRect place, QWidget* form) : QWi
 void TDirectPicture::Draw(const TLMDBitmapList& list, int n) {
     list.Draw(m_bitmap, 0, 0, n, n);
     m_drawn = true;
-    repaint();
+    m_shown = n;
+    update();
 }
 
 void TDirectPicture::paintEvent(QPaintEvent*) {

@@ -114,6 +114,8 @@ public:
 
     void Draw(const TLMDBitmapList& list, int n);
     bool Drawn() const { return m_drawn; }
+    // The list item drawn last.
+    int Shown() const { return m_shown; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -121,6 +123,7 @@ protected:
 private:
     QImage& m_bitmap;
     bool m_drawn = false;
+    int m_shown = -1;
 };
 
 } // namespace murmex::ui

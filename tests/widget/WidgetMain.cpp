@@ -17,6 +17,7 @@ std::vector<std::function<std::unique_ptr<QObject>()>>& Registry() {
 }
 
 QString g_configHome;
+QPoint g_cursor{-10000, -10000};
 
 } // namespace
 
@@ -40,8 +41,17 @@ void WriteWidgetSettings(const QByteArray& text) {
     file.write(text);
 }
 
-std::unique_ptr<TfmMain> MakeMainWindow(int screenWidth, QStringList* errors) {
+QString WidgetDeviceIni() {
+    return g_configHome + QStringLiteral("/devices.ini");
+}
+
+void SetCursor(QPoint screen) {
+    g_cursor = screen;
+}
+
+MainServices TestServices(int screenWidth, QStringList* errors) {
     MainServices services;
+    services.cursorPos = [] { return g_cursor; };
     services.virtualScreenWidth = [screenWidth] { return screenWidth; };
     services.showError = [errors](const QString& message) {
         if (errors)
@@ -49,7 +59,12 @@ std::unique_ptr<TfmMain> MakeMainWindow(int screenWidth, QStringList* errors) {
         else
             QTest::qFail(qPrintable(QStringLiteral("unexpected error box: ") + message), __FILE__, __LINE__);
     };
-    return std::make_unique<TfmMain>(services);
+    services.deviceIniPath = WidgetDeviceIni;
+    return services;
+}
+
+std::unique_ptr<TfmMain> MakeMainWindow(int screenWidth, QStringList* errors) {
+    return std::make_unique<TfmMain>(TestServices(screenWidth, errors));
 }
 
 } // namespace murmex::test
@@ -64,6 +79,9 @@ int main(int argc, char** argv) {
     int failed = 0;
     for (const auto& make : murmex::test::Registry()) {
         const std::unique_ptr<QObject> test = make();
+        murmex::test::SetCursor({-10000, -10000});
+        QFile::remove(murmex::test::WidgetSettingsFile());
+        QFile::remove(murmex::test::WidgetDeviceIni());
         failed += QTest::qExec(test.get(), argc, argv);
     }
     return failed;

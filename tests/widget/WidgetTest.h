@@ -20,7 +20,16 @@ QString WidgetConfigHome();
 QString WidgetSettingsFile();
 void WriteWidgetSettings(const QByteArray& text);
 
-// A main window on a desktop `screenWidth` pixels wide; errors it would show land in `errors`.
+// The INI file of the output device choice that test windows use, in the private settings folder.
+QString WidgetDeviceIni();
+
+// Where test windows see the cursor, in screen coordinates; far away from any window until set.
+void SetCursor(QPoint screen);
+
+// Services of a main window on a desktop `screenWidth` pixels wide: errors it would show land in `errors`
+// (a test without that list fails on any error box), the device choice goes to WidgetDeviceIni(), the
+// cursor is where SetCursor put it.
+MainServices TestServices(int screenWidth = 1280, QStringList* errors = nullptr);
 std::unique_ptr<TfmMain> MakeMainWindow(int screenWidth = 1280, QStringList* errors = nullptr);
 
 } // namespace murmex::test

@@ -3,6 +3,9 @@
 #include "tests/widget/WidgetTest.h"
 #include "ui/Surfaces.h"
 
+#include <QSlider>
+#include <QTimer>
+
 #include <QSettings>
 #include <QtTest>
 
@@ -21,21 +24,40 @@ private:
 private slots:
     void init() { QFile::remove(SettingsFile()); }
 
-    void creationReadsTheSettingsAndClearsTheRunState() {
+    void creationReadsTheSettingsAndMakesItsPictures() {
         WriteSettings("[General]\nNoise_Num=4\nHintShow=0\nValue_L=55\n");
         const auto fm = MakeWindow(1280);
         QCOMPARE(fm->Noise_Num, 4);
         QCOMPARE(fm->HintShow, false);
         QCOMPARE(fm->SPDIF, true);
         QCOMPARE(fm->Value_L, 55);
-        QCOMPARE(fm->Generator_On, false);
-        QCOMPARE(fm->First_Tick, true);
-        QCOMPARE(fm->Off_Count, 0);
         QCOMPARE(fm->Bmp_Scroll_L.size(), QSize(21, 142));
         QCOMPARE(fm->Bmp_Scroll_R.size(), QSize(21, 142));
         QCOMPARE(fm->Bmp_Generator.size(), QSize(164, 50));
         QCOMPARE(fm->WaveList_1.Count(), 8);
         QVERIFY(fm->isHidden());
+        QVERIFY(fm->Timer_Work->isActive());
+        QCOMPARE(fm->Timer_Work->interval(), 100);
+        QVERIFY(!fm->Timer_Indicator->isActive());
+        QCOMPARE(fm->Timer_Indicator->interval(), 60);
+    }
+
+    // An edited store can hold any number; a volume takes the nearest end of its range before it is used,
+    // and is stored back so.
+    void storedVolumesOutsideTheirRangeTakeTheNearestEnd() {
+        WriteSettings("[General]\nValue_L=-5\nValue_R=250\n");
+        {
+            const auto fm = MakeWindow(1280);
+            QCOMPARE(fm->Value_L, 0);
+            QCOMPARE(fm->Value_R, 100);
+            QCOMPARE(fm->Lbl_Vol_L->text(), QStringLiteral("0"));
+            QCOMPARE(fm->Lbl_Vol_R->text(), QStringLiteral("100"));
+            QCOMPARE(fm->tbVolLeft->value(), 100);
+            QCOMPARE(fm->tbVolRight->value(), 0);
+        }
+        const QSettings stored(SettingsFile(), QSettings::IniFormat);
+        QCOMPARE(stored.value(QStringLiteral("Value_L")).toString(), QStringLiteral("0"));
+        QCOMPARE(stored.value(QStringLiteral("Value_R")).toString(), QStringLiteral("100"));
     }
 
     void everyShowPlacesTheWindowAtTheTopCentre_data() {

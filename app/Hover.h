@@ -1,0 +1,22 @@
+// Whether the cursor is over a control: the window gives its own hover feedback by testing the cursor on
+// every work-timer tick instead of following enter and leave events. Pure; any thread.
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+
+namespace murmex {
+
+// True when the cursor (screen coordinates) lies strictly inside `control`, given in window coordinates,
+// of a window whose outer top-left is `windowPos`. A cursor on an edge is outside. A window that is hidden
+// or minimised has nothing under the cursor.
+constexpr bool CursorOver(QPoint cursor, QPoint windowPos, QRect control, bool windowShown) {
+    if (!windowShown)
+        return false;
+    const int left = windowPos.x() + control.x();
+    const int top = windowPos.y() + control.y();
+    return left < cursor.x() && cursor.x() < left + control.width() && top < cursor.y() &&
+           cursor.y() < top + control.height();
+}
+
+} // namespace murmex

@@ -1,0 +1,87 @@
+// The output device page: the device list, the stored choice of device and its stepper, and the S/PDIF
+// option that decides whether S/PDIF outputs are listed.
+#include "app/Main.h"
+
+#include "app/DeviceMap.h"
+#include "app/SettingsPages.h"
+#include "app/SettingsStore.h"
+#include "ui/LImage.h"
+#include "ui/Surfaces.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QSettings>
+
+namespace murmex {
+
+QString MainServices::DefaultDeviceIniPath() {
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    const QSettings user(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(SettingsStore::kOrganisation),
+                         QString::fromLatin1(SettingsStore::kApplication));
+    return DeviceIniPath(program.absoluteFilePath(), QFileInfo(program.absolutePath()).isWritable(),
+                         QFileInfo(user.fileName()).absolutePath());
+}
+
+QString MainServices::DeviceIniPath(const QString& programPath, bool programFolderWritable, const QString& userFolder) {
+    const QFileInfo program(programPath);
+    const QString name = program.completeBaseName() + QStringLiteral(".ini");
+    return QDir(programFolderWritable ? program.absolutePath() : userFolder).filePath(name);
+}
+
+// A stored device whose id now names another device is found again by its name, if it is listed.
+void TfmMain::LoadDeviceMap() {
+    for (int k = 1; k <= int(DeviceMap.size()); ++k) {
+        const QString entry = QString::number(k);
+        TDeviceMapEntry& mapped = DeviceMap[std::size_t(k - 1)];
+        mapped.Id = m_audioOut.LoadMappingObjectToAudio(entry);
+        const QString storedName = m_audioOut.LoadMappingNameToAudio(entry);
+        if (!storedName.isEmpty())
+            mapped.Id = RelocatedDevice(DeviceList, mapped.Id, storedName,
+                                        audio::SndDeviceName(m_services.soundDevices, mapped.Id));
+        if (k == 1)
+            mapped.Edit = Edit_Obj1;
+        ShowMappedDevice(k);
+    }
+}
+
+// An id that is not listed shows the first listed name and keeps its id; with no device listed the field
+// keeps what it shows.
+void TfmMain::ShowMappedDevice(int entry) {
+    const TDeviceMapEntry& mapped = DeviceMap[std::size_t(entry - 1)];
+    if (!mapped.Edit || DeviceList.empty())
+        return;
+    mapped.Edit->setText(DeviceList[std::size_t(DeviceListIndex(DeviceList, mapped.Id))].Name);
+}
+
+void TfmMain::Sb_Obj1_UpClick() {
+    ChooseOutputDevice(PreviousDevice(DeviceList, DeviceMap[0].Id));
+}
+
+void TfmMain::Sb_Obj1_DownClick() {
+    ChooseOutputDevice(NextDevice(DeviceList, DeviceMap[0].Id));
+}
+
+// The choice is in effect and shown before it is stored, so a choice that cannot be stored still holds for
+// this run. `id` is a listed device's.
+void TfmMain::ChooseOutputDevice(std::int32_t id) {
+    DeviceMap[0].Id = id;
+    ShowMappedDevice(1);
+    const QString& name = DeviceList[std::size_t(DeviceListIndex(DeviceList, id))].Name;
+    m_audioOut.SaveMappingObjectToAudio(QStringLiteral("1"), id, name);
+    Memo1->appendPlainText(QStringLiteral("SaveMappingObjectToAudio 1 %1").arg(id));
+}
+
+// The shown device and the choice stay as they are; the arrows step through the new list from then on.
+void TfmMain::Cb_SPDIFClick() {
+    SPDIF = !SPDIF;
+    audio::FillDeviceList(DeviceList, SPDIF, m_services.soundDevices);
+    UpdateSPDIFMark();
+}
+
+void TfmMain::UpdateSPDIFMark() {
+    Cb_SPDIF->SetListIndex(TickBoxPicture(SPDIF));
+}
+
+} // namespace murmex
