@@ -52,7 +52,7 @@ void TfmMain::tbVolLeftChange() {
 // track bars, and so the user's volumes, as they are.
 void TfmMain::SyncDeviceVolume() {
     audio::SetVolumeDevice(DeviceMap[0].Id);
-    Memo1->appendPlainText(QStringLiteral("FDeviceId = %1").arg(audio::VolumeDeviceId()));
+    Memo1->appendPlainText(QStringLiteral("FDeviceId = %1").arg(audio::FDeviceId()));
     Memo1->appendPlainText(QStringLiteral("start play"));
     std::uint16_t left = 0;
     std::uint16_t right = 0;

@@ -69,7 +69,7 @@ void SetVolumeDevice(std::int32_t id) {
     g_volumeDevice = id;
 }
 
-std::int32_t VolumeDeviceId() {
+std::int32_t FDeviceId() {
     return g_volumeDevice;
 }
 

@@ -29,9 +29,9 @@ std::uint16_t TrackBarToVolume(int position, int minimum = 0, int maximum = 100)
 // The track-bar position for a channel volume, the inverse of TrackBarToVolume with the same rounding.
 int VolumeToTrackBar(std::uint16_t volume, int minimum = 0, int maximum = 100);
 
-// The output device the volume calls address; 0 until the generator first starts.
+// The output device the volume calls address (FDeviceId); 0 until the generator first starts.
 void SetVolumeDevice(std::int32_t id);
-std::int32_t VolumeDeviceId();
+std::int32_t FDeviceId();
 
 // Writes or reads both channel volumes through the volume device. A device that refuses leaves its error
 // text as the last error, with an empty prefix, and the call answers false; nothing is shown. A failed read

@@ -70,7 +70,7 @@ private slots:
         platform::WaveOutSetVolume(platform::WAVE_MAPPER, 32768u | (32768u << 16));
         fm->Memo1->clear();
         fm->SyncDeviceVolume();
-        QCOMPARE(audio::VolumeDeviceId(), -1);
+        QCOMPARE(audio::FDeviceId(), -1);
         QCOMPARE(fm->Memo1->toPlainText(), QStringLiteral("FDeviceId = -1\nstart play\nfinish play"));
         QCOMPARE(fm->tbVolLeft->value(), 50);
         QCOMPARE(fm->tbVolRight->value(), 50);
