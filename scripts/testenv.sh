@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # Runs a command inside Murmex's test environment and tears the environment down afterwards, whatever
-# happens: a virtual X display (Xvfb) with a tray host (trayer), and a private PulseAudio daemon whose
-# default sink is a null sink, with one low-latency recorder on its monitor kept running.
+# happens: a virtual X display (Xvfb) with a tray host (trayer), and a private PulseAudio daemon with two
+# null sinks, the first one the default, each with one low-latency recorder on its monitor kept running.
+# An ALSA configuration in the environment's own home folder names one PCM per sink, so that PortAudio
+# (ALSA host API) lists, besides "pulse" and "default", the outputs "murmex_test_1" (first sink) and
+# "murmex_test_2" (second sink), in that order.
 #
 #   scripts/testenv.sh COMMAND [ARGS...]
 #
 # Exported to the command:
 #   DISPLAY, XDG_RUNTIME_DIR, PULSE_SERVER     where the display and the sound server are
-#   MURMEX_TEST_SINK                           name of the null sink
-#   MURMEX_TEST_MONITOR                        raw recording of the sink's monitor (s16le, 48000 Hz,
+#   HOME                                       a fresh home folder holding only that .asoundrc
+#   MURMEX_TEST_SINK, MURMEX_TEST_SINK_2       names of the first (default) and the second null sink
+#   MURMEX_TEST_MONITOR, MURMEX_TEST_MONITOR_2 raw recordings of each sink's monitor (s16le, 48000 Hz,
 #                                              2 channels), growing for the whole run
+#   MURMEX_TEST_PCM, MURMEX_TEST_PCM_2         the ALSA PCM (and PortAudio device) name of each sink
 #   MURMEX_TEST_TMP                            a scratch folder removed at the end
 set -euo pipefail
 
@@ -52,14 +57,15 @@ trayer --edge top --align right --widthtype request --height 24 --SetDockType tr
     >"$log/trayer.log" 2>&1 &
 pids+=($!)
 
-# --- Sound server with a null sink ------------------------------------------------------------------
+# --- Sound server with two null sinks -------------------------------------------------------------------
 export XDG_RUNTIME_DIR="$tmp/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$XDG_RUNTIME_DIR/pulse"
 export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
-export MURMEX_TEST_SINK=murmex_test
+export MURMEX_TEST_SINK=murmex_test MURMEX_TEST_SINK_2=murmex_test_2
 cat >"$tmp/pulse.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1 socket=$XDG_RUNTIME_DIR/pulse/native
 load-module module-null-sink sink_name=$MURMEX_TEST_SINK rate=48000 channels=2
+load-module module-null-sink sink_name=$MURMEX_TEST_SINK_2 rate=48000 channels=2
 set-default-sink $MURMEX_TEST_SINK
 PA
 HOME="$tmp" pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
@@ -71,14 +77,36 @@ for _ in $(seq 100); do
 done
 pactl info >/dev/null 2>&1 || { echo "testenv: PulseAudio did not start" >&2; cat "$log/pulseaudio.log" >&2; exit 1; }
 
+# One ALSA output per sink. PortAudio lists the PCMs of the user's configuration by name; the hint makes
+# them show in ALSA's own device list as well.
+export HOME="$tmp/home"
+export MURMEX_TEST_PCM=murmex_test_1 MURMEX_TEST_PCM_2=murmex_test_2
+mkdir -p "$HOME"
+cat >"$HOME/.asoundrc" <<ASOUND
+pcm.$MURMEX_TEST_PCM {
+    type pulse
+    device $MURMEX_TEST_SINK
+    hint { show on; description "Murmex test output 1" }
+}
+pcm.$MURMEX_TEST_PCM_2 {
+    type pulse
+    device $MURMEX_TEST_SINK_2
+    hint { show on; description "Murmex test output 2" }
+}
+ASOUND
+
 # An idle null sink delays new streams; one recorder kept connected for the whole run avoids that.
-export MURMEX_TEST_MONITOR="$tmp/monitor.raw"
-parec -d "$MURMEX_TEST_SINK.monitor" --latency-msec=10 --format=s16le --rate=48000 --channels=2 \
-    --raw >"$MURMEX_TEST_MONITOR" 2>"$log/parec.log" &
-pids+=($!)
+export MURMEX_TEST_MONITOR="$tmp/monitor.raw" MURMEX_TEST_MONITOR_2="$tmp/monitor_2.raw"
+record_monitor() { # sink, file
+    parec -d "$1.monitor" --latency-msec=10 --format=s16le --rate=48000 --channels=2 \
+        --raw >"$2" 2>"$log/parec.$1.log" &
+    pids+=($!)
+}
+record_monitor "$MURMEX_TEST_SINK" "$MURMEX_TEST_MONITOR"
+record_monitor "$MURMEX_TEST_SINK_2" "$MURMEX_TEST_MONITOR_2"
 
 for _ in $(seq 50); do
-    [[ -s "$MURMEX_TEST_MONITOR" ]] && xwininfo -name panel >/dev/null 2>&1 && break
+    [[ -s "$MURMEX_TEST_MONITOR" && -s "$MURMEX_TEST_MONITOR_2" ]] && xwininfo -name panel >/dev/null 2>&1 && break
     sleep 0.1
 done
 
