@@ -32,11 +32,20 @@ MonitorRecording::MonitorRecording() {
 
 std::vector<std::int16_t> MonitorRecording::Take(int settleMs) const {
     std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
-    const long long end = FileSize(m_path) / kFrameBytes * kFrameBytes;
-    std::vector<std::int16_t> samples(static_cast<std::size_t>(std::max(0LL, end - m_start) / 2));
-    std::ifstream file(m_path, std::ios::binary);
-    file.seekg(m_start);
+    return ReadRecording(m_path, m_start);
+}
+
+std::vector<std::int16_t> ReadRecording(const std::string& path, long long from, long long to) {
+    const long long size = FileSize(path);
+    if (to < 0 || to > size)
+        to = size;
+    from = std::max(0LL, from) / kFrameBytes * kFrameBytes;
+    to = to / kFrameBytes * kFrameBytes;
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(std::max(0LL, to - from) / 2));
+    std::ifstream file(path, std::ios::binary);
+    file.seekg(from);
     file.read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(samples.size() * 2));
+    samples.resize(static_cast<std::size_t>(file.gcount() / kFrameBytes * 2));
     return samples;
 }
 

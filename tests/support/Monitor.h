@@ -23,6 +23,10 @@ private:
     long long m_start = 0;
 };
 
+// The stereo frames of a raw monitor recording between byte offsets `from` and `to` (-1: its current end),
+// interleaved left/right; both offsets are taken down to whole frames.
+std::vector<std::int16_t> ReadRecording(const std::string& path, long long from, long long to = -1);
+
 std::vector<double> Channel(const std::vector<std::int16_t>& interleaved, int channel, int channels = 2);
 
 // Pearson correlation of a and b over their common length.

@@ -2,7 +2,7 @@
 // and RIFF reader, so that the tests check the bytes and not those readers. Plain functions.
 #pragma once
 
-#include "tests/unit/audio/SignalStats.h"
+#include "tests/support/SignalStats.h"
 
 #include <cstdint>
 #include <span>

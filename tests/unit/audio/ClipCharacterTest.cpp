@@ -1,5 +1,5 @@
+#include "tests/support/SignalStats.h"
 #include "tests/unit/audio/ClipBytes.h"
-#include "tests/unit/audio/SignalStats.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-// Measurements of sampled signals for the clip tests: moments, correlation, spectra and a loop-seam detector.
+// Measurements of sampled signals for the clip and sound tests: moments, correlation, spectra and a loop-seam
+// detector.
 // Plain functions over copies; no shared state.
 #pragma once
 

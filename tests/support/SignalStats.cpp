@@ -1,4 +1,4 @@
-#include "tests/unit/audio/SignalStats.h"
+#include "tests/support/SignalStats.h"
 
 #include <algorithm>
 #include <cmath>
