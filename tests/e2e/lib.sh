@@ -1,8 +1,10 @@
 # Shared helpers of the end-to-end tests. They run inside scripts/testenv.sh, started by CTest, which
-# passes MURMEX_BIN (the program) and XCLOSE_BIN (closes a window the way a window manager does).
+# passes MURMEX_BIN (the program), XCLOSE_BIN (closes a window the way a window manager does) and
+# SOUNDCHECK_BIN (figures and checks of a stretch of a monitor recording, see SoundCheck.h).
+# Points given as "window X Y" are relative to the window's outer top left corner, as xwininfo has it.
 set -euo pipefail
 
-for var in DISPLAY MURMEX_TEST_TMP MURMEX_BIN; do
+for var in DISPLAY MURMEX_TEST_TMP MURMEX_BIN SOUNDCHECK_BIN; do
     if [[ -z "${!var:-}" ]]; then
         echo "FAIL: $var is not set; run the end-to-end tests inside scripts/testenv.sh" >&2
         exit 1
@@ -36,9 +38,9 @@ stored() {
     sed -n "s/^$1=//p" "$SETTINGS_FILE" 2>/dev/null
 }
 
-# Starts Murmex and waits until its window is shown; sets MURMEX_PID and WINDOW.
+# Starts Murmex (or the given copy of it) and waits until its window is shown; sets MURMEX_PID and WINDOW.
 start_murmex() {
-    "$MURMEX_BIN" >"$MURMEX_TEST_TMP/murmex.$$.log" 2>&1 &
+    "${1:-$MURMEX_BIN}" >"$MURMEX_TEST_TMP/murmex.$$.log" 2>&1 &
     MURMEX_PID=$!
     WINDOW=""
     for _ in $(seq 100); do
@@ -85,4 +87,104 @@ drag() {
     done
     xdotool mouseup "$button"
     sleep 0.3
+}
+
+# Copies the program into a fresh folder and starts the copy, so that what it keeps beside itself (the
+# chosen output's INI file, OUTPUT_INI) is written there and never into the build tree; sets PROGRAM_DIR
+# and what start_murmex sets.
+start_murmex_copy() {
+    PROGRAM_DIR=$(mktemp -d "$MURMEX_TEST_TMP/program.XXXXXX")
+    cp "$MURMEX_BIN" "$PROGRAM_DIR/"
+    local program
+    program="$PROGRAM_DIR/$(basename "$MURMEX_BIN")"
+    OUTPUT_INI="$program.ini"
+    start_murmex "$program"
+}
+
+# Moves the pointer to window point (X, Y) and clicks BUTTON (default 1, the left one).
+click() {
+    local ox oy _
+    read -r ox oy _ < <(geometry)
+    xdotool mousemove --sync $((ox + $1)) $((oy + $2)) click "${3:-1}"
+}
+
+# The colour shown at window point (X, Y), as RRGGBB in capitals.
+pixel() {
+    local ox oy _
+    read -r ox oy _ < <(geometry)
+    import -window root -crop "1x1+$((ox + $1))+$((oy + $2))" -depth 8 txt:- 2>/dev/null |
+        sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p' | tr a-f A-F
+}
+
+# Waits up to SECONDS (default 20) until window point (X, Y) shows RRGGBB; status 1 if it never does.
+wait_pixel() {
+    local x=$1 y=$2 want=$3 deadline=$((SECONDS + ${4:-20}))
+    while [[ "$(pixel "$x" "$y")" != "$want" ]]; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.05
+    done
+}
+
+# --- Sound. The recordings of the sinks' monitors grow for the whole run (s16le, 48000 Hz, stereo, 4 bytes a
+# frame); a mark is a byte offset into one. MONITOR arguments default to the first sink's recording.
+SOUND_LEVEL=${SOUND_LEVEL:-100}  # RMS, in sample units, from which on a stretch holds sound
+SILENCE_LEVEL=${SILENCE_LEVEL:-4} # and below which it holds silence
+SOUND_WAIT=${SOUND_WAIT:-20}     # seconds to wait for either, at most
+
+# The current end of MONITOR.
+monitor_mark() {
+    local size
+    size=$(stat -c %s "${1:-$MURMEX_TEST_MONITOR}")
+    echo $((size / 4 * 4))
+}
+
+# Waits until MONITOR holds SECONDS of recording after MARK and prints the offset where they end.
+recorded_after() {
+    local mark=$1 monitor=${3:-$MURMEX_TEST_MONITOR} end
+    local want=$((mark + $(awk -v s="$2" 'BEGIN { printf "%d", s * 48000 }') * 4)) deadline=$((SECONDS + SOUND_WAIT))
+    until (($(monitor_mark "$monitor") >= want)); do
+        ((SECONDS < deadline)) || fail "the recorder of $monitor stalled"
+        sleep 0.05
+    done
+    echo "$want"
+}
+
+# Waits until sound arrives in MONITOR after MARK and prints the offset of its first frame; status 1 if
+# none comes within SOUND_WAIT seconds.
+wait_sound() {
+    local mark=$1 monitor=${2:-$MURMEX_TEST_MONITOR} deadline=$((SECONDS + SOUND_WAIT)) out
+    while ((SECONDS < deadline)); do
+        if out=$("$SOUNDCHECK_BIN" "$monitor" "$mark" --onset "$SOUND_LEVEL" 2>/dev/null); then
+            echo "${out##*onset=}"
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# Waits until the last SECONDS (default 0.5) of MONITOR, all after MARK, hold silence and prints the offset
+# where they start; status 1 if that does not happen within SOUND_WAIT seconds.
+wait_silence() {
+    local mark=$1 monitor=${2:-$MURMEX_TEST_MONITOR} deadline=$((SECONDS + SOUND_WAIT)) end
+    local span=$(($(awk -v s="${3:-0.5}" 'BEGIN { printf "%d", s * 48000 }') * 4))
+    while ((SECONDS < deadline)); do
+        end=$(monitor_mark "$monitor")
+        if ((end - span >= mark)) &&
+            "$SOUNDCHECK_BIN" "$monitor" $((end - span)) "$end" --silent "$SILENCE_LEVEL" >/dev/null 2>&1; then
+            echo $((end - span))
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Figures of MONITOR between FROM and TO, checked against the soundcheck CONDITIONS given (--sound LEVEL,
+# --silent LEVEL, --high-min SHARE, ...): fails the test, with the figures, when one does not hold.
+expect_sound() {
+    local monitor=$1 from=$2 to=$3 out
+    shift 3
+    out=$("$SOUNDCHECK_BIN" "$monitor" "$from" "$to" "$@" 2>&1) || fail "$(basename "$monitor") $from..$to: $out"
+    echo "$out"
 }

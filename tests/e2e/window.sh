@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The window appears at the top centre of the desktop, is dragged by its background and its title with
-# the left button only, not by its controls; its close button ends the program.
+# The window appears at the top centre of the desktop with the generator lamp off, is dragged by its
+# background and its title with the left button only, not by its controls; its close button ends the
+# program.
 source "$(dirname "$0")/lib.sh"
 
 new_config_home
@@ -10,6 +11,9 @@ step "top centre, outer size 808 x 608"
 screen_width=$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1]}')
 want="$(((screen_width - 808) / 2)) 10 808 608"
 [[ "$(geometry)" == "$want" ]] || fail "window at $(geometry), expected $want"
+
+step "the generator lamp shows the stopped colour"
+wait_pixel 761 41 0080C0 || fail "the lamp shows $(pixel 761 41), expected 0080C0"
 
 step "left drag on the background moves the window"
 read -r x0 y0 _ < <(geometry)
