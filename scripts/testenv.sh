@@ -45,12 +45,12 @@ mkdir -p "$log"
 exec {dfd}<> <(:)
 Xvfb -displayfd "$dfd" -screen 0 1280x800x24 -nolisten tcp -noreset >"$log/xvfb.log" 2>&1 &
 pids+=($!)
+# One read with the whole bound: a read that times out keeps what it has read so far, and the next one
+# would find only the rest of the line.
 display=""
-for _ in $(seq 100); do
-    read -r -t 0.1 -u "$dfd" display && break || true
-done
+read -r -t 10 -u "$dfd" display || true
 exec {dfd}>&-
-[[ -n "$display" ]] || { echo "testenv: Xvfb did not start" >&2; cat "$log/xvfb.log" >&2; exit 1; }
+[[ "$display" =~ ^[0-9]+$ ]] || { echo "testenv: Xvfb did not start" >&2; cat "$log/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$display"
 
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true --expand true \
