@@ -10,6 +10,7 @@
 #
 # Exported to the command:
 #   DISPLAY, XDG_RUNTIME_DIR, PULSE_SERVER     where the display and the sound server are
+#   MURMEX_TEST_PULSE_PID                      the sound server's process, for measuring what it costs
 #   HOME                                       a fresh home folder holding only that .asoundrc
 #   MURMEX_TEST_SINK, MURMEX_TEST_SINK_2       names of the first (default) and the second null sink
 #   MURMEX_TEST_MONITOR, MURMEX_TEST_MONITOR_2 raw recordings of each sink's monitor (s16le, 48000 Hz,
@@ -71,6 +72,7 @@ PA
 HOME="$tmp" pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
     --disable-shm=yes -n -F "$tmp/pulse.pa" --log-target=file:"$log/pulseaudio.log" >/dev/null 2>&1 &
 pids+=($!)
+export MURMEX_TEST_PULSE_PID=$!
 for _ in $(seq 100); do
     pactl info >/dev/null 2>&1 && break
     sleep 0.1

@@ -89,23 +89,33 @@ drag() {
     sleep 0.3
 }
 
-# Copies the program into a fresh folder and starts the copy, so that what it keeps beside itself (the
-# chosen output's INI file, OUTPUT_INI) is written there and never into the build tree; sets PROGRAM_DIR
-# and what start_murmex sets.
+# Copies the program into a fresh folder, so that what it keeps beside itself is written there and never
+# into the build tree; sets PROGRAM (the copy) and OUTPUT_INI (where it keeps the chosen output).
+copy_murmex() {
+    local dir
+    dir=$(mktemp -d "$MURMEX_TEST_TMP/program.XXXXXX")
+    cp "$MURMEX_BIN" "$dir/"
+    PROGRAM="$dir/$(basename "$MURMEX_BIN")"
+    OUTPUT_INI="$PROGRAM.ini"
+}
+
+# Starts a fresh copy of the program (copy_murmex, start_murmex).
 start_murmex_copy() {
-    PROGRAM_DIR=$(mktemp -d "$MURMEX_TEST_TMP/program.XXXXXX")
-    cp "$MURMEX_BIN" "$PROGRAM_DIR/"
-    local program
-    program="$PROGRAM_DIR/$(basename "$MURMEX_BIN")"
-    OUTPUT_INI="$program.ini"
-    start_murmex "$program"
+    copy_murmex
+    start_murmex "$PROGRAM"
+}
+
+# Moves the pointer to window point (X, Y).
+point_at() {
+    local ox oy _
+    read -r ox oy _ < <(geometry)
+    xdotool mousemove --sync $((ox + $1)) $((oy + $2))
 }
 
 # Moves the pointer to window point (X, Y) and clicks BUTTON (default 1, the left one).
 click() {
-    local ox oy _
-    read -r ox oy _ < <(geometry)
-    xdotool mousemove --sync $((ox + $1)) $((oy + $2)) click "${3:-1}"
+    point_at "$1" "$2"
+    xdotool click "${3:-1}"
 }
 
 # The colour shown at window point (X, Y), as RRGGBB in capitals.

@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# What the whole program costs its user, beside SoX and a GStreamer pipeline playing white noise on the
+# same null sink in the same run: launch to the first painted window, click on the generator to the first
+# sound at the sink, and CPU (% of one core) and peak memory while playing with the window shown and
+# unmapped, each with the sound server's own CPU over the same interval. Players take turns in rounds;
+# figures are medians. Prints figures and the targets beside them; asserts nothing.
+#   bench/program.sh [SECONDS] [ROUNDS] [LAUNCHES]     (defaults 15 s a measurement, 3 rounds, 10 launches)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-15} rounds=${2:-3} launches=${3:-10}
+
+if [[ -z "${MURMEX_TEST_TMP:-}" ]]; then
+    bash scripts/deps.sh --bench
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build -j2 --target murmex soundcheck bench_firstpaint >/dev/null
+    exec bash scripts/testenv.sh bash "$0" "$@"
+fi
+
+export MURMEX_BIN="$PWD/build/murmex" SOUNDCHECK_BIN="$PWD/build/tests/soundcheck"
+firstpaint="$PWD/build/bench/bench_firstpaint"
+source tests/e2e/lib.sh
+source bench/lib.sh
+
+# The window's generator button and the lamp's colour while stopped.
+button=(107 535)
+lamp=(761 41 0080C0)
+bytes_per_ms=192 # 48000 Hz, 2 channels, 16 bits
+players=() # running now, stopped at the end whatever happens
+trap 'for pid in "${players[@]}"; do stop_process "$pid"; done' EXIT
+finish() {
+    stop_process "$1"
+    local pid left=()
+    for pid in "${players[@]}"; do [[ "$pid" == "$1" ]] || left+=("$pid"); done
+    players=(${left[@]+"${left[@]}"})
+}
+
+# Starts a copy of Murmex, set to play noise 5 (white noise, 44.1 kHz) at full volume, and waits for its
+# first painted window; sets MURMEX_PID, WINDOW and LAUNCH_MS ("none" if it did not paint).
+launch() {
+    new_config_home
+    seed_settings $'Noise_Num=5\nValue_L=100\nValue_R=100'
+    read -r LAUNCH_MS MURMEX_PID < <("$firstpaint" "${lamp[@]}" "$PROGRAM" || true) || true
+    players+=("$MURMEX_PID")
+    WINDOW=$(xdotool search --onlyvisible --pid "$MURMEX_PID" --name '^Murmex$' 2>/dev/null | head -n 1 || true)
+}
+
+# Clicks the generator and prints the time to the first sound at the sink in ms, measured on the
+# recording's own clock, or "none" when nothing is heard within 5 s.
+click_to_sound() {
+    point_at "${button[@]}"
+    wait_silence "$(monitor_mark)" "" 0.2 >/dev/null || true
+    local mark at
+    mark=$(monitor_mark)
+    xdotool click 1
+    if at=$(SOUND_WAIT=5 wait_sound "$mark"); then
+        echo $(((at - mark) / bytes_per_ms))
+    else
+        echo none
+    fi
+}
+
+# Whether the last SECONDS of the first sink's recording hold sound.
+still_playing() {
+    local end
+    end=$(monitor_mark)
+    "$SOUNDCHECK_BIN" "$MURMEX_TEST_MONITOR" $((end - $1 * 48000 * 4)) "$end" --sound "$SOUND_LEVEL" >/dev/null 2>&1
+}
+
+declare -A cpu server rss heard
+record() { # row, cpu, server cpu, peak rss, heard (yes/no)
+    cpu[$1]+=" $2" server[$1]+=" $3" rss[$1]+=" $4" heard[$1]+=" $5"
+}
+
+# Murmex playing with its window shown, then unmapped.
+measure_murmex() {
+    launch
+    sleep 1
+    local sound=yes c s
+    [[ "$(click_to_sound)" != none ]] || sound=no
+    sleep 2
+    read -r c s < <(cpu_shares "$seconds" "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID")
+    still_playing "$seconds" || sound=no
+    record shown "$c" "$s" "$(peak_rss_mb "$MURMEX_PID")" "$sound"
+    [[ -z "$WINDOW" ]] || xdotool windowunmap --sync "$WINDOW"
+    sleep 1
+    read -r c s < <(cpu_shares "$seconds" "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID")
+    still_playing "$seconds" || sound=no
+    record hidden "$c" "$s" "$(peak_rss_mb "$MURMEX_PID")" "$sound"
+    finish "$MURMEX_PID"
+}
+
+# Another player, started by COMMAND, from its first sound on.
+measure_other() { # row, command...
+    local row=$1 mark pid sound=yes c s
+    shift
+    mark=$(monitor_mark)
+    "$@" >/dev/null 2>&1 &
+    pid=$!
+    players+=("$pid")
+    SOUND_WAIT=10 wait_sound "$mark" >/dev/null || sound=no
+    sleep 2
+    read -r c s < <(cpu_shares "$seconds" "$pid" "$MURMEX_TEST_PULSE_PID")
+    still_playing "$seconds" || sound=no
+    record "$row" "$c" "$s" "$(peak_rss_mb "$pid")" "$sound"
+    finish "$pid"
+}
+
+copy_murmex
+echo "Launch and click, $launches times (window shown at the top centre of a 1280x800 Xvfb display):"
+launch_ms=() click_ms=()
+for ((i = 1; i <= launches; i++)); do
+    launch
+    launch_ms+=("$LAUNCH_MS")
+    if [[ ${#click_ms[@]} -eq 0 || "${click_ms[-1]}" != none ]]; then
+        sleep 1
+        click_ms+=("$(click_to_sound)")
+    fi
+    finish "$MURMEX_PID"
+done
+echo "  launch to first paint, ms: ${launch_ms[*]}"
+echo "  click to first sound, ms:  ${click_ms[*]}"
+
+echo "Playing, $rounds rounds of $seconds s a figure:"
+for ((r = 1; r <= rounds; r++)); do
+    measure_murmex
+    measure_other sox env AUDIODRIVER=pulseaudio play -q -n synth whitenoise
+    measure_other gst gst-launch-1.0 -q audiotestsrc wave=white-noise '!' pulsesink
+    s=$(cpu_shares "$seconds" "$MURMEX_TEST_PULSE_PID")
+    record idle - "$s" - yes
+    echo "  round $r: Murmex shown ${cpu[shown]##* } %, hidden ${cpu[hidden]##* } %," \
+        "SoX ${cpu[sox]##* } %, GStreamer ${cpu[gst]##* } %; server idle $s %"
+done
+
+# --- The table -----------------------------------------------------------------------------------------
+m() { median ${1}; } # word-split on purpose
+launch_median=$(median "${launch_ms[@]}")
+click_median=$(median "${click_ms[@]}")
+[[ "$click_median" != - ]] || click_median="no sound"
+sox_cpu=$(m "${cpu[sox]}")
+sox_server=$(m "${server[sox]}")
+# "yes" or "no" by whether FIGURE is at most LIMIT; "-" when there is no figure.
+within() {
+    [[ "$1" =~ ^[0-9.]+$ ]] || { echo -; return; }
+    awk -v a="$1" -v b="$2" 'BEGIN { print a <= b ? "yes" : "no" }'
+}
+
+row() { # name, row key, target text, met
+    local sound=""
+    [[ "${heard[$2]}" != *no* ]] || sound=" (no sound)"
+    printf '%-36s %8s %10s %8s   %-46s %s\n' "$1$sound" "$(m "${cpu[$2]}")" "$(m "${server[$2]}")" "$(m "${rss[$2]}")" \
+        "$3" "$4"
+}
+
+echo
+echo "Murmex $(git describe --always --dirty 2>/dev/null || echo '?'), medians; PulseAudio null sink, 48000 Hz stereo"
+printf '%-36s %8s   %-66s %s\n' "" "figure" "target" "within"
+printf '%-36s %8s   %-66s %s\n' "launch to first paint, ms" "$launch_median" "<= 150 ms" "$(within "$launch_median" 150)"
+printf '%-36s %8s   %-66s %s\n' "click to first sound, ms" "$click_median" "<= 100 ms" "$(within "$click_median" 100)"
+echo
+printf '%-36s %8s %10s %8s   %-46s %s\n' "playing white noise" "CPU %" "server %" "RSS MB" "target" "within"
+shown_ok=$(awk -v c="$(m "${cpu[shown]}")" -v s="$(m "${server[shown]}")" -v r="$(m "${rss[shown]}")" -v xs="$sox_server" \
+    'BEGIN { print (c <= 1 && s <= xs && r <= 40) ? "yes" : "no" }')
+hidden_ok=$(awk -v c="$(m "${cpu[hidden]}")" -v x="$sox_cpu" -v r="$(m "${rss[hidden]}")" \
+    'BEGIN { print (c <= x / 2 && r <= 40) ? "yes" : "no" }')
+# Figures of a program that plays nothing meet any target: they say nothing.
+[[ "${heard[shown]}" != *no* ]] || shown_ok=-
+[[ "${heard[hidden]}" != *no* ]] || hidden_ok=-
+row "Murmex, window shown" shown "CPU <= 1 %, server <= with SoX, RSS <= 40 MB" "$shown_ok"
+row "Murmex, window unmapped" hidden "CPU <= half of SoX's, RSS <= 40 MB" "$hidden_ok"
+row "SoX: play -n synth whitenoise" sox "" ""
+row "GStreamer: audiotestsrc ! pulsesink" gst "" ""
+row "nothing playing (two recorders)" idle "" ""
