@@ -77,8 +77,8 @@ geometry() {
 drag() {
     local button=$1 x=$2 y=$3 dx=$4 dy=$5
     local ox oy _
+    point_at "$x" "$y"
     read -r ox oy _ < <(geometry)
-    xdotool mousemove --sync $((ox + x)) $((oy + y))
     sleep 0.1
     xdotool mousedown "$button"
     for i in 1 2 3 4 5; do
@@ -105,11 +105,14 @@ start_murmex_copy() {
     start_murmex "$PROGRAM"
 }
 
-# Moves the pointer to window point (X, Y).
+# Moves the pointer to window point (X, Y). xdotool's --sync waits for the pointer to move, which it never
+# does when it is there already.
 point_at() {
     local ox oy _
     read -r ox oy _ < <(geometry)
-    xdotool mousemove --sync $((ox + $1)) $((oy + $2))
+    local want="$((ox + $1)) $((oy + $2))"
+    [[ "$(xdotool getmouselocation | sed -n 's/^x:\([0-9]*\) y:\([0-9]*\) .*/\1 \2/p')" == "$want" ]] ||
+        xdotool mousemove --sync $want
 }
 
 # Moves the pointer to window point (X, Y) and clicks BUTTON (default 1, the left one).
