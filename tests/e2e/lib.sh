@@ -17,6 +17,7 @@ fail() {
 }
 
 step() {
+    printf "%s " "$(date +%T)"
     echo "--- $*"
 }
 
@@ -43,7 +44,7 @@ start_murmex() {
     "${1:-$MURMEX_BIN}" >"$MURMEX_TEST_TMP/murmex.$$.log" 2>&1 &
     MURMEX_PID=$!
     WINDOW=""
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         WINDOW=$(xdotool search --onlyvisible --pid "$MURMEX_PID" --name '^Murmex$' 2>/dev/null | head -n 1 || true)
         [[ -n "$WINDOW" ]] && break
         kill -0 "$MURMEX_PID" 2>/dev/null || fail "Murmex ended at start: $(cat "$MURMEX_TEST_TMP/murmex.$$.log")"
@@ -51,6 +52,8 @@ start_murmex() {
     done
     [[ -n "$WINDOW" ]] || fail "no Murmex window appeared"
     trap 'kill -9 "$MURMEX_PID" 2>/dev/null || true' EXIT
+    # Mapped is not yet painted: clicks before the first paint can miss their controls.
+    wait_pixel 760 41 0080C0 30 || fail "the window was never painted"
 }
 
 # Waits for Murmex to end and checks its exit status.
@@ -115,10 +118,20 @@ point_at() {
         xdotool mousemove --sync $want
 }
 
-# Moves the pointer to window point (X, Y) and clicks BUTTON (default 1, the left one).
+# Moves the pointer to window point (X, Y) and clicks BUTTON (default 1, the left one). Two clicks on one
+# point within the double-click time are a double click, which controls that take clicks only count once:
+# a click on the point of the one before waits until it is a click of its own.
+LAST_CLICK=""
 click() {
+    local now
+    now=$(date +%s%N)
+    if [[ "${LAST_CLICK% *}" == "$1,$2" ]]; then
+        local wait_ns=$((${LAST_CLICK##* } + 600000000 - now))
+        ((wait_ns <= 0)) || sleep "$(awk -v n="$wait_ns" 'BEGIN { printf "%.3f", n / 1e9 }')"
+    fi
     point_at "$1" "$2"
     xdotool click "${3:-1}"
+    LAST_CLICK="$1,$2 $(date +%s%N)"
 }
 
 # The colour shown at window point (X, Y), as RRGGBB in capitals.
@@ -200,4 +213,42 @@ expect_sound() {
     shift 3
     out=$("$SOUNDCHECK_BIN" "$monitor" "$from" "$to" "$@" 2>&1) || fail "$(basename "$monitor") $from..$to: $out"
     echo "$out"
+}
+
+# --- Error boxes: the program's message boxes are windows of their own, titled like the main window.
+
+# Waits up to SECONDS (default 10) for an error box of Murmex and prints its window; status 1 if none shows.
+wait_error_box() {
+    local deadline=$((SECONDS + ${1:-10})) box
+    while ((SECONDS < deadline)); do
+        box=$(xdotool search --onlyvisible --pid "$MURMEX_PID" --name '^Murmex$' 2>/dev/null | grep -vx "$WINDOW" |
+            head -n 1 || true)
+        [[ -n "$box" ]] && echo "$box" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Closes error box BOX with its default button, as Enter does, and waits until its window is gone.
+close_error_box() {
+    [[ -n "$1" ]] || fail "no error box to close"
+    xdotool windowfocus --sync "$1" key Return
+    for _ in $(seq 100); do
+        xwininfo -id "$1" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    fail "the error box did not close"
+}
+
+# Fails when an error box of Murmex is showing.
+expect_no_error_box() {
+    local box
+    box=$(xdotool search --onlyvisible --pid "$MURMEX_PID" --name '^Murmex$' 2>/dev/null | grep -vx "$WINDOW" || true)
+    [[ -z "$box" ]] || fail "an error box is showing: $*"
+}
+
+# Closes the window the way a window manager does and checks the orderly end.
+close_murmex() {
+    "$XCLOSE_BIN" "$WINDOW"
+    expect_exit 0
 }

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The output chosen on the audio page is the one that plays, and stays chosen after a restart; a stop ends
+# the sound also after the output was changed while playing.
+source "$(dirname "$0")/lib.sh"
+
+readonly GENERATOR=(107 535) AUDIO_TAB=(637 371) DEVICE_DOWN=(755 429)
+
+# One step down on the audio page; waits until the choice is stored.
+step_output_down() {
+    local before
+    before=$(cat "$OUTPUT_INI" 2>/dev/null || true)
+    click "${DEVICE_DOWN[@]}"
+    for _ in $(seq 100); do
+        [[ "$(cat "$OUTPUT_INI" 2>/dev/null || true)" != "$before" ]] && return 0
+        sleep 0.1
+    done
+    fail "a click on the down arrow stored no choice"
+}
+
+# Steps the output down until the stored choice is NAME.
+choose_output() {
+    click "${AUDIO_TAB[@]}"
+    for _ in $(seq 12); do
+        step_output_down
+        grep -qx "Object1Name=$1" "$OUTPUT_INI" && return 0
+    done
+    fail "the arrows never reached the output $1: $(cat "$OUTPUT_INI")"
+}
+
+# Starts the generator and checks that the sound reaches the second sink and nothing reaches the first.
+start_on_second_sink() {
+    local mark1 mark2 at
+    mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
+    mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
+    click "${GENERATOR[@]}"
+    at=$(wait_sound "$mark2" "$MURMEX_TEST_MONITOR_2") || fail "nothing reached the chosen output"
+    expect_sound "$MURMEX_TEST_MONITOR_2" "$at" "$(recorded_after "$at" 0.8 "$MURMEX_TEST_MONITOR_2")" --sound 3000
+    expect_sound "$MURMEX_TEST_MONITOR" "$mark1" "$(monitor_mark "$MURMEX_TEST_MONITOR")" --silent "$SILENCE_LEVEL"
+}
+
+stop_and_expect_silence() {
+    local mark
+    mark=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
+    click "${GENERATOR[@]}"
+    wait_silence "$mark" "$MURMEX_TEST_MONITOR_2" >/dev/null || fail "the sound did not end"
+}
+
+new_config_home
+seed_settings $'Value_L=100\nValue_R=100\nNoise_Num=5'
+start_murmex_copy
+
+step "the second output, chosen with the arrows, is the one that plays"
+choose_output "$MURMEX_TEST_PCM_2"
+start_on_second_sink
+stop_and_expect_silence
+close_murmex
+
+step "after a restart it is still chosen"
+start_murmex "$PROGRAM"
+start_on_second_sink
+
+step "a change of output while playing, then a stop: the sound ends"
+click "${AUDIO_TAB[@]}"
+step_output_down
+stop_and_expect_silence
+close_murmex
