@@ -4,6 +4,7 @@
 #include "app/SettingsStore.h"
 #include "audio/WaveOutThreadPlayWL.h"
 #include "i18n/Help.h"
+#include "platform/AudioHost.h"
 #include "platform/Termination.h"
 
 #include <QApplication>
@@ -18,6 +19,8 @@ int RunMurmex(int& argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("murmex"));
     // The main window ends the program when it is closed, also while it is hidden in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The sound system starts here, on the interface thread, and not inside the first player's start.
+    platform::audiohost::Start();
 
     auto fmMain = std::make_unique<TfmMain>();
     fmMain->Lang_Num = SettingsStore::ReadLanguage();

@@ -68,7 +68,8 @@ public:
     WaveOut(const WaveOut&) = delete;
     WaveOut& operator=(const WaveOut&) = delete;
 
-    // 16-bit PCM, mono or stereo, any rate the device accepts. deviceId -1 is the default output.
+    // 16-bit PCM, mono or stereo, any rate the device accepts. deviceId -1 is the default output. Before
+    // the audio host has started there is no device.
     MMRESULT Open(int deviceId, const WaveFormatEx& format);
     MMRESULT PrepareHeader(WaveHeader& header);
     // One buffer at a time: a second write while one is queued gives WAVERR_STILLPLAYING.

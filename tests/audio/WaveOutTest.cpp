@@ -1,6 +1,7 @@
 // Wave-out against a real sound server: a PulseAudio null sink whose monitor the test environment
 // records. What comes out must be the buffer, repeated, at the volume set.
 #include "platform/WaveOut.h"
+#include "platform/AudioHost.h"
 #include "platform/SndDevices.h"
 #include "tests/support/Monitor.h"
 #include "tests/support/RiffBytes.h"
@@ -60,6 +61,7 @@ bool WaitFor(const WaveHeader& header, std::uint32_t flag, int timeoutMs) {
 
 class WaveOutTest : public testing::Test {
 protected:
+    static void SetUpTestSuite() { audiohost::Start(); }
     void SetUp() override {
         ASSERT_GT(GetSndDeviceCountDS(), 0) << "no output device: is the test sound server running?";
         WaveOutSetVolume(WAVE_MAPPER, 0xFFFFFFFFu);
@@ -69,8 +71,9 @@ protected:
         EXPECT_EQ(WaveOutOpenStreams(), 0);
     }
 
-    // Plays `clip` looped on the default output for `ms` and returns what the sink received.
-    std::vector<std::int16_t> PlayLooped(const Clip& clip, int ms) {
+    // Plays `clip` looped on the default output until the sink has heard it five times over (the
+    // stream's first moments may be lost on the monitor) and returns what the sink received.
+    std::vector<std::int16_t> PlayLooped(const Clip& clip) {
         MonitorRecording recording;
         WaveOut out;
         EXPECT_EQ(out.Open(WAVE_MAPPER, clip.format), MMSYSERR_NOERROR);
@@ -78,7 +81,7 @@ protected:
         Prepare(header, clip, WHDR_BEGINLOOP | WHDR_ENDLOOP, kLoopForever);
         EXPECT_EQ(out.PrepareHeader(header), MMSYSERR_NOERROR);
         EXPECT_EQ(out.Write(header), MMSYSERR_NOERROR);
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        EXPECT_TRUE(recording.WaitForSound(5 * clip.left.size())) << "the sink heard too little";
         EXPECT_FALSE(header.dwFlags.load() & WHDR_DONE) << "an endless loop ended";
         EXPECT_EQ(out.Reset(), MMSYSERR_NOERROR);
         EXPECT_TRUE(header.dwFlags.load() & WHDR_DONE);
@@ -90,7 +93,7 @@ protected:
 
 TEST_F(WaveOutTest, LoopedStereoBufferComesOutRepeatedUnchanged) {
     const Clip clip = NoiseClip(2, 12000, 1);
-    const auto recorded = PlayLooped(clip, 1200);
+    const auto recorded = PlayLooped(clip);
     test::ExpectRepeated(Channel(recorded, 0), clip.left);
     test::ExpectRepeated(Channel(recorded, 1), clip.right);
 }
@@ -102,7 +105,7 @@ TEST_F(WaveOutTest, MonoBufferGoesToBothChannelsAndVolumeScalesEachSide) {
     ASSERT_EQ(WaveOutGetVolume(0, volume), MMSYSERR_NOERROR);
     EXPECT_EQ(volume, 0x8000u) << "one volume for the whole program, whichever device is asked";
 
-    const auto recorded = PlayLooped(clip, 1000);
+    const auto recorded = PlayLooped(clip);
     test::ExpectRepeated(Channel(recorded, 0), clip.left, 0x8000 / 65535.0);
     const std::vector<double> right = Channel(recorded, 1);
     EXPECT_EQ(test::Rms(right.data(), right.size()), 0.0);
@@ -117,7 +120,7 @@ TEST_F(WaveOutTest, UnloopedBufferPlaysOnceWholeThenIsDone) {
     Prepare(header, clip, 0, 1);
     ASSERT_EQ(out.PrepareHeader(header), MMSYSERR_NOERROR);
     ASSERT_EQ(out.Write(header), MMSYSERR_NOERROR);
-    ASSERT_TRUE(WaitFor(header, WHDR_DONE, 5000));
+    ASSERT_TRUE(WaitFor(header, WHDR_DONE, 30000));
     EXPECT_FALSE(header.dwFlags.load() & WHDR_INQUEUE);
     const auto recorded = recording.Take();
     EXPECT_EQ(out.Reset(), MMSYSERR_NOERROR);
@@ -198,7 +201,8 @@ TEST(WaveOutQuietTest, StartingTheSoundSystemAndPlayingPrintNothing) {
         {
             const Clip clip = NoiseClip(1, 4800, 6);
             WaveOut out;
-            const bool played = GetSndDeviceCountDS() > 0 && out.Open(WAVE_MAPPER, clip.format) == MMSYSERR_NOERROR &&
+            const bool played = audiohost::Start() && GetSndDeviceCountDS() > 0 &&
+                                out.Open(WAVE_MAPPER, clip.format) == MMSYSERR_NOERROR &&
                                 out.Close() == MMSYSERR_NOERROR;
             std::_Exit(played ? 0 : 1);
         },
