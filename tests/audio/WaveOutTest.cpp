@@ -209,5 +209,35 @@ TEST(WaveOutQuietTest, StartingTheSoundSystemAndPlayingPrintNothing) {
         testing::ExitedWithCode(0), "^$");
 }
 
+// The stream callback runs on a thread the sound library started, below the library's own frames.
+// ThreadSanitizer must still see what it does, or no race with it would ever be found: here the buffer
+// is written while it plays, a race the report has to name the callback in.
+TEST(WaveOutSanitizerTest, ThreadSanitizerSeesTheCallback) {
+#if !defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a check of the ThreadSanitizer run";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            audiohost::Start();
+            Clip clip = NoiseClip(1, 4800, 9);
+            WaveOut out;
+            WaveHeader header;
+            Prepare(header, clip, WHDR_BEGINLOOP | WHDR_ENDLOOP, kLoopForever);
+            if (out.Open(WAVE_MAPPER, clip.format) != MMSYSERR_NOERROR || out.PrepareHeader(header) ||
+                out.Write(header))
+                std::_Exit(1);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (std::chrono::steady_clock::now() < deadline) {
+                for (std::uint8_t& byte : clip.bytes)
+                    byte ^= 1;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            std::_Exit(0);
+        },
+        [](int) { return true; }, "data race.*PlayCallback");
+#endif
+}
+
 } // namespace
 } // namespace murmex::platform
