@@ -21,6 +21,8 @@ constexpr auto kDoneCheckInterval = 100ms;
 struct ThreadList {
     std::mutex mutex;
     std::vector<TWOThread*> players;
+    // Players whose device would not let go of their buffer: never freed, for the device may still read it.
+    std::vector<TWOThread*> kept;
 };
 ThreadList& WOThreadList() {
     static auto* list = new ThreadList;
@@ -72,8 +74,9 @@ void TWOThread::Execute() {
     const bool readable = ReadWave();
     while (readable && !m_terminated.load() && PredecessorEnding())
         std::this_thread::sleep_for(2ms);
+    bool released = true;
     if (readable && !m_terminated.load())
-        Play();
+        released = Play();
     ThreadList& list = WOThreadList();
     {
         const std::lock_guard lock(list.mutex);
@@ -83,6 +86,10 @@ void TWOThread::Execute() {
                 break;
             }
         }
+        if (!released) {
+            list.kept.push_back(this);
+            return;
+        }
     }
     delete this; // nothing refers to a player once it has left the list
 }
@@ -91,14 +98,31 @@ bool TWOThread::ReadWave() {
     return audio::ReadWave(FWaveItem.Wave, FWaveFormat, FWaveData);
 }
 
-void TWOThread::Play() {
+bool TWOThread::Play() {
     platform::WaveOut device;
     platform::MMRESULT result = device.Open(FOutDevice, FWaveFormat);
     if (result != platform::MMSYSERR_NOERROR) {
         FErrorMsg = StoreWaveOutError(result, QStringLiteral("Could not open the output device for playing: "));
         ShowError();
-        return;
+        return true;
     }
+    // Opening can take long; a stop that came meanwhile ends the player before any sound.
+    if (!m_terminated.load())
+        PlayUntilStopped(device);
+    const platform::MMRESULT reset = device.Reset();
+    device.UnprepareHeader(FWaveHdr);
+    result = device.Close();
+    if (result == platform::MMSYSERR_NOERROR)
+        return true;
+    // A reset that failed leaves the buffer queued and the close refused for that alone: the reset's own
+    // reason is the one to show.
+    FErrorMsg = StoreWaveOutError(reset != platform::MMSYSERR_NOERROR ? reset : result,
+                                  QStringLiteral("Error closing output device: "));
+    ShowError();
+    return false;
+}
+
+void TWOThread::PlayUntilStopped(platform::WaveOut& device) {
     FWaveHdr.lpData = FWaveData.data();
     FWaveHdr.dwBufferLength = static_cast<std::uint32_t>(FWaveData.size());
     FWaveHdr.dwBytesRecorded = 0;
@@ -108,19 +132,9 @@ void TWOThread::Play() {
     device.PrepareHeader(FWaveHdr);
     device.Write(FWaveHdr);
 
-    {
-        std::unique_lock lock(m_wakeMutex);
-        while (!m_terminated.load() && !(FWaveHdr.dwFlags.load() & platform::WHDR_DONE))
-            m_wake.wait_for(lock, kDoneCheckInterval);
-    }
-
-    device.Reset();
-    device.UnprepareHeader(FWaveHdr);
-    result = device.Close();
-    if (result != platform::MMSYSERR_NOERROR) {
-        FErrorMsg = StoreWaveOutError(result, QStringLiteral("Error closing output device: "));
-        ShowError();
-    }
+    std::unique_lock lock(m_wakeMutex);
+    while (!m_terminated.load() && !(FWaveHdr.dwFlags.load() & platform::WHDR_DONE))
+        m_wake.wait_for(lock, kDoneCheckInterval);
 }
 
 void TWOThread::Terminate() {

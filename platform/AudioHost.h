@@ -8,6 +8,7 @@
 
 #include <portaudio.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -33,6 +34,11 @@ int OutputDeviceCount();
 PaDeviceIndex OutputDevice(int deviceId);
 
 std::string OutputDeviceName(int deviceId);
+
+// PortAudio's calls that stop a stream at once and that close it. Only tests replace them, to make them
+// fail; a replacement must be in place before the call it stands in for begins.
+inline std::atomic<PaError (*)(PaStream*)> AbortStream{Pa_AbortStream};
+inline std::atomic<PaError (*)(PaStream*)> CloseStream{Pa_CloseStream};
 
 // Keeps the library's chatter (ALSA and JACK probing) out of the user's terminal while it lives.
 // Process-wide: other threads' stderr output is lost meanwhile, so keep it short.

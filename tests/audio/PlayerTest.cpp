@@ -186,5 +186,54 @@ TEST(PlayerHostTest, APlayerLeavesStartingTheSoundSystemToTheInterfaceThread) {
     });
 }
 
+// A device that would neither stop nor close may go on reading the player's buffer. The player shows why, leaves
+// the list of live players and keeps what the device reads; the stream goes on playing the clip.
+TEST(PlayerEndTest, AStreamThatWouldNotStopKeepsPlayingTheClipAfterThePlayerHasGone) {
+    test::InFreshProcess([] {
+        ASSERT_TRUE(platform::audiohost::Start());
+        Presented presented;
+        const TestClip clip = NoiseItem(1, 9600, 9);
+        {
+            test::MonitorRecording heard;
+            TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, presented.Presenter());
+            ASSERT_TRUE(heard.WaitForSound(clip.left.size()));
+        }
+        const test::Refusing refusingAbort(platform::audiohost::AbortStream);
+        const test::Refusing refusingClose(platform::audiohost::CloseStream);
+        StopWOThreads(platform::WAVE_MAPPER);
+        ASSERT_TRUE(WaitForNoWOThreads(5000));
+        const QString expected =
+            QStringLiteral("Error closing output device:  ") + QString::fromUtf8(Pa_GetErrorText(test::kRefusal));
+        EXPECT_EQ(presented.Messages(), std::vector{expected});
+        EXPECT_EQ(LastWaveOutError(), expected);
+        EXPECT_EQ(platform::WaveOutOpenStreams(), 1);
+
+        test::MonitorRecording after;
+        ASSERT_TRUE(after.WaitForSound(5 * clip.left.size())) << "the stream stopped after all";
+        const auto recorded = after.Take();
+        test::ExpectRepeated(Channel(recorded, 0), clip.left);
+    });
+}
+
+TEST(PlayerEndTest, ADeviceThatWouldNotCloseIsShownWithItsText) {
+    test::InFreshProcess([] {
+        ASSERT_TRUE(platform::audiohost::Start());
+        Presented presented;
+        const TestClip clip = NoiseItem(2, 9600, 10);
+        {
+            test::MonitorRecording heard;
+            TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, presented.Presenter());
+            ASSERT_TRUE(heard.WaitForSound(clip.left.size()));
+        }
+        const test::Refusing refusing(platform::audiohost::CloseStream);
+        StopWOThreads(platform::WAVE_MAPPER);
+        ASSERT_TRUE(WaitForNoWOThreads(5000));
+        const QString expected =
+            QStringLiteral("Error closing output device:  ") + QString::fromUtf8(Pa_GetErrorText(test::kRefusal));
+        EXPECT_EQ(presented.Messages(), std::vector{expected});
+        EXPECT_EQ(platform::WaveOutOpenStreams(), 1) << "the device that would not close is kept open";
+    });
+}
+
 } // namespace
 } // namespace murmex::audio

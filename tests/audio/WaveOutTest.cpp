@@ -3,6 +3,7 @@
 #include "platform/WaveOut.h"
 #include "platform/AudioHost.h"
 #include "platform/SndDevices.h"
+#include "tests/support/Faults.h"
 #include "tests/support/Monitor.h"
 #include "tests/support/RiffBytes.h"
 
@@ -177,6 +178,61 @@ TEST_F(WaveOutTest, RefusalsCarryTheirCodesAndTexts) {
     EXPECT_EQ(out.UnprepareHeader(header), MMSYSERR_NOERROR);
     EXPECT_EQ(out.Close(), MMSYSERR_NOERROR);
     EXPECT_EQ(out.Close(), MMSYSERR_INVALHANDLE);
+}
+
+// A stream that would not stop may still be reading the buffer: the header stays queued, so the device
+// cannot be closed over it, and a later reset that works ends it as usual.
+TEST_F(WaveOutTest, AResetWhoseAbortFailsLeavesTheBufferPlaying) {
+    const Clip clip = NoiseClip(1, 4800, 7);
+    WaveOut out;
+    WaveHeader header;
+    {
+        MonitorRecording recording;
+        ASSERT_EQ(out.Open(WAVE_MAPPER, clip.format), MMSYSERR_NOERROR);
+        Prepare(header, clip, WHDR_BEGINLOOP | WHDR_ENDLOOP, kLoopForever);
+        ASSERT_EQ(out.PrepareHeader(header), MMSYSERR_NOERROR);
+        ASSERT_EQ(out.Write(header), MMSYSERR_NOERROR);
+        ASSERT_TRUE(recording.WaitForSound(clip.left.size()));
+    }
+    MMRESULT failed = MMSYSERR_NOERROR;
+    {
+        const test::Refusing refusing(audiohost::AbortStream);
+        failed = out.Reset();
+    }
+    EXPECT_NE(failed, MMSYSERR_NOERROR);
+    EXPECT_EQ(WaveOutGetErrorText(failed), Pa_GetErrorText(test::kRefusal));
+    EXPECT_EQ(header.dwFlags.load() & (WHDR_INQUEUE | WHDR_DONE), WHDR_INQUEUE);
+    EXPECT_EQ(out.UnprepareHeader(header), WAVERR_STILLPLAYING);
+    EXPECT_EQ(out.Close(), WAVERR_STILLPLAYING);
+    MonitorRecording after;
+    EXPECT_TRUE(after.WaitForSound(2 * clip.left.size())) << "the stream stopped after all";
+
+    EXPECT_EQ(out.Reset(), MMSYSERR_NOERROR);
+    EXPECT_TRUE(header.dwFlags.load() & WHDR_DONE);
+    EXPECT_EQ(out.UnprepareHeader(header), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.Close(), MMSYSERR_NOERROR);
+}
+
+TEST_F(WaveOutTest, ACloseThatFailsKeepsTheDeviceOpen) {
+    const Clip clip = NoiseClip(2, 4800, 8);
+    WaveOut out;
+    ASSERT_EQ(out.Open(WAVE_MAPPER, clip.format), MMSYSERR_NOERROR);
+    WaveHeader header;
+    Prepare(header, clip, WHDR_BEGINLOOP | WHDR_ENDLOOP, kLoopForever);
+    ASSERT_EQ(out.PrepareHeader(header), MMSYSERR_NOERROR);
+    ASSERT_EQ(out.Write(header), MMSYSERR_NOERROR);
+    ASSERT_EQ(out.Reset(), MMSYSERR_NOERROR);
+    ASSERT_EQ(out.UnprepareHeader(header), MMSYSERR_NOERROR);
+    MMRESULT failed = MMSYSERR_NOERROR;
+    {
+        const test::Refusing refusing(audiohost::CloseStream);
+        failed = out.Close();
+    }
+    EXPECT_EQ(WaveOutGetErrorText(failed), Pa_GetErrorText(test::kRefusal));
+    EXPECT_TRUE(out.IsOpen());
+    EXPECT_EQ(WaveOutOpenStreams(), 1);
+    EXPECT_EQ(out.Close(), MMSYSERR_NOERROR);
+    EXPECT_EQ(WaveOutOpenStreams(), 0);
 }
 
 TEST_F(WaveOutTest, EveryListedDeviceHasANameAndOpens) {
