@@ -1,10 +1,10 @@
 // The player's diagnostics panel and the start and stop of the player thread.
 #include "app/Main.h"
 
+#include "app/Startup.h"
 #include "audio/WaveOutThreadPlayWL.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
@@ -59,12 +59,7 @@ void TfmMain::btPlayThreadClick() {
     Memo1->appendPlainText(QStringLiteral("start play"));
     const audio::TLMDWaveListItem& clip = WaveList_1.Items(Noise_Num - 1);
     // A player reaches the UI thread only to show an error, and waits until the user has seen it.
-    audio::ErrorPresenter presenter = [show = m_services.showError](const QString& message) {
-        if (QCoreApplication* app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(
-                app, [&show, &message] { show(message); }, Qt::BlockingQueuedConnection);
-    };
-    audio::TWOThread::Start(clip, cbLoop->isChecked(), OutputDeviceId(), std::move(presenter));
+    audio::TWOThread::Start(clip, cbLoop->isChecked(), OutputDeviceId(), PresentOnUiThread(m_services.showError));
     Memo1->appendPlainText(QStringLiteral("finish play"));
 }
 

@@ -9,9 +9,81 @@
 
 #include <QApplication>
 
-#include <memory>
+#include <condition_variable>
+#include <mutex>
 
 namespace murmex {
+namespace {
+
+// Never destroyed: a player may want to show an error while the process ends.
+struct ErrorRelay {
+    std::mutex mutex;
+    std::condition_variable seen;
+    bool closed = false;
+};
+
+ErrorRelay& Relay() {
+    static auto* relay = new ErrorRelay;
+    return *relay;
+}
+
+// From now on no error is shown, and the players waiting for one go on.
+void CloseErrorRelay() {
+    ErrorRelay& relay = Relay();
+    {
+        const std::lock_guard lock(relay.mutex);
+        relay.closed = true;
+    }
+    relay.seen.notify_all();
+}
+
+} // namespace
+
+audio::ErrorPresenter PresentOnUiThread(std::function<void(const QString& message)> show) {
+    return [show = std::move(show)](const QString& message) {
+        ErrorRelay& relay = Relay();
+        auto seen = std::make_shared<bool>(false); // guarded by the relay's mutex
+        std::unique_lock lock(relay.mutex);
+        // The application outlives the relay's closing, so it cannot go while this lock is held.
+        QCoreApplication* app = QCoreApplication::instance();
+        if (relay.closed || !app)
+            return;
+        // Not a blocking connection: a call posted after the loop has ended would never run.
+        QMetaObject::invokeMethod(
+            app,
+            [show, message, seen] {
+                ErrorRelay& relay = Relay();
+                bool closed = false;
+                {
+                    const std::lock_guard lock(relay.mutex);
+                    closed = relay.closed;
+                }
+                if (!closed)
+                    show(message);
+                {
+                    const std::lock_guard lock(relay.mutex);
+                    *seen = true;
+                }
+                relay.seen.notify_all();
+            },
+            Qt::QueuedConnection);
+        relay.seen.wait(lock, [&] { return *seen || relay.closed; });
+    };
+}
+
+void EndMurmex(std::unique_ptr<TfmMain>& fmMain, std::unique_ptr<TfmHelp>& fmHelp) {
+    CloseErrorRelay();
+    // The sound ends with the program: players are asked to stop and get a moment to close their
+    // devices, but the end is never held up for them.
+    audio::StopAllWOThreads();
+    audio::WaitForNoWOThreads(500);
+
+    // The windows go in the reverse order of their creation; the language is stored before the rest.
+    fmMain->fmHelp = nullptr;
+    fmHelp.reset();
+    SettingsStore::WriteLanguage(fmMain->Lang_Num);
+    fmMain.reset();
+}
 
 int RunMurmex(int& argc, char** argv) {
     QApplication app(argc, argv);
@@ -37,17 +109,7 @@ int RunMurmex(int& argc, char** argv) {
     // active, and the work that waits for the first active moment would never run.
     fmMain->activateWindow();
     const int result = QApplication::exec();
-
-    // The sound ends with the program: players are asked to stop and get a moment to close their
-    // devices, but the end is never held up for them.
-    audio::StopAllWOThreads();
-    audio::WaitForNoWOThreads(500);
-
-    // The windows go in the reverse order of their creation; the language is stored before the rest.
-    fmMain->fmHelp = nullptr;
-    fmHelp.reset();
-    SettingsStore::WriteLanguage(fmMain->Lang_Num);
-    fmMain.reset();
+    EndMurmex(fmMain, fmHelp);
     return result;
 }
 

@@ -32,7 +32,7 @@ ThreadList& WOThreadList() {
 } // namespace
 
 TWOThread::TWOThread(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError)
-    : FLoop(loop), FWaveItem(waveItem), FOutDevice(outDevice), m_showError(std::move(showError)) {}
+    : FLoop(loop), FWave(waveItem.Wave), FOutDevice(outDevice), m_showError(std::move(showError)) {}
 
 void TWOThread::Start(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError) {
     auto* player = new TWOThread(waveItem, loop, outDevice, std::move(showError));
@@ -70,13 +70,14 @@ bool TWOThread::PredecessorEnding() const {
 void TWOThread::Execute() {
     // A device that is being let go is not opened again until it is free: some devices take only one
     // stream, and a sound server refuses a burst of connections. A player asked to stop before it has
-    // opened the device has nothing to play.
-    const bool readable = ReadWave();
-    while (readable && !m_terminated.load() && PredecessorEnding())
-        std::this_thread::sleep_for(2ms);
+    // opened the device has nothing to play, and does not even read its clip.
     bool released = true;
-    if (readable && !m_terminated.load())
-        released = Play();
+    if (!m_terminated.load() && ReadWave()) {
+        while (!m_terminated.load() && PredecessorEnding())
+            std::this_thread::sleep_for(2ms);
+        if (!m_terminated.load())
+            released = Play();
+    }
     ThreadList& list = WOThreadList();
     {
         const std::lock_guard lock(list.mutex);
@@ -95,7 +96,7 @@ void TWOThread::Execute() {
 }
 
 bool TWOThread::ReadWave() {
-    return audio::ReadWave(FWaveItem.Wave, FWaveFormat, FWaveData);
+    return audio::ReadWave(FWave, FWaveFormat, FWaveData);
 }
 
 bool TWOThread::Play() {

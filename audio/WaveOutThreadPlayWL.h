@@ -31,9 +31,9 @@ using ErrorPresenter = std::function<void(const QString& message)>;
 
 class TWOThread {
 public:
-    // Registers a new player in the live-player list and starts its thread. The clip item must outlive
-    // the player's reading of it (the clip list lives as long as the program). Throws std::system_error
-    // when no thread can be started; the list is then as it was.
+    // Registers a new player in the live-player list and starts its thread. The player shares the clip's
+    // image, so the item and its list may go at once. Throws std::system_error when no thread can be
+    // started; the list is then as it was.
     static void Start(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError);
 
     TWOThread(const TWOThread&) = delete;
@@ -57,7 +57,7 @@ private:
     friend void StopAllWOThreads();
 
     const bool FLoop;
-    const TLMDWaveListItem& FWaveItem;
+    const TLMDWave FWave; // shares the clip's image, which outlives the clip list this way
     std::vector<std::uint8_t> FWaveData;
     WaveFormatRecord FWaveFormat;
     platform::WaveHeader FWaveHdr;

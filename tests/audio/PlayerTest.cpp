@@ -110,6 +110,22 @@ TEST_F(PlayerTest, ABuiltInClipIsHeardRepeatingEverySecond) {
     }
 }
 
+// The window's clip list may go while a player still plays (the program's end waits for players only a
+// moment): a player shares its clip's image and does not need the item.
+TEST_F(PlayerTest, TheClipMayGoAwayAsSoonAsThePlayerHasStarted) {
+    std::vector<double> left;
+    test::MonitorRecording recording;
+    {
+        const TestClip clip = NoiseItem(1, 9600, 11);
+        left = clip.left;
+        TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
+    }
+    ASSERT_TRUE(recording.WaitForSound(5 * left.size())) << "the sink heard too little";
+    StopWOThreads(platform::WAVE_MAPPER);
+    ASSERT_TRUE(WaitForNoWOThreads(2000));
+    test::ExpectRepeated(Channel(recording.Take(), 0), left);
+}
+
 TEST_F(PlayerTest, WithoutLoopTheClipPlaysOnceAndThePlayerLeavesByItself) {
     const TestClip clip = NoiseItem(2, 7200, 3);
     TWOThread::Start(clip.item, false, platform::WAVE_MAPPER, m_presented.Presenter());
