@@ -7,6 +7,7 @@
 #include "app/Sliders.h"
 #include "audio/ClipRecords.h"
 #include "i18n/Help.h"
+#include "platform/AudioHost.h"
 #include "ui/FormShape.h"
 #include "ui/LImage.h"
 #include "ui/Surfaces.h"
@@ -45,6 +46,8 @@ void TfmMain::FormCreate() {
     Value_L = ClampVolume(Value_L);
     Value_R = ClampVolume(Value_R);
     audio::FillWaveList(WaveList_1, audio::BuiltInClipRecords());
+    // The sound system starts on this thread, before any player, and lists the outputs.
+    platform::audiohost::Start();
     audio::FillDeviceList(DeviceList, SPDIF, m_services.soundDevices);
     LoadDeviceMap();
     Bmp_Scroll_L = QImage(21, 142, QImage::Format_RGB32);

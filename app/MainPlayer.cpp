@@ -1,10 +1,10 @@
 // The player's diagnostics panel and the start and stop of the player thread.
 #include "app/Main.h"
 
+#include "app/Startup.h"
 #include "audio/WaveOutThreadPlayWL.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
@@ -63,19 +63,12 @@ void TfmMain::btPlayThreadClick() {
     const audio::TLMDWaveListItem& clip = WaveList_1.Items(std::int64_t(Noise_Num) - 1);
     // A player reaches the UI thread only to show an error, and waits until the user has seen it. Once the
     // box is closed the window looks whether the start has come to nothing.
-    audio::ErrorPresenter presenter = [show = m_services.showError,
-                                       window = QPointer<TfmMain>(this)](const QString& message) {
-        if (QCoreApplication* app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(
-                app,
-                [&show, &message, &window] {
-                    show(message);
-                    if (window)
-                        window->m_playerErrorSeen = true;
-                },
-                Qt::BlockingQueuedConnection);
+    auto show = [show = m_services.showError, window = QPointer<TfmMain>(this)](const QString& message) {
+        show(message);
+        if (window)
+            window->m_playerErrorSeen = true;
     };
-    audio::TWOThread::Start(clip, cbLoop->isChecked(), OutputDeviceId(), std::move(presenter));
+    audio::TWOThread::Start(clip, cbLoop->isChecked(), OutputDeviceId(), PresentOnUiThread(std::move(show)));
     Memo1->appendPlainText(QStringLiteral("finish play"));
 }
 

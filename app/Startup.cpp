@@ -4,13 +4,86 @@
 #include "app/SettingsStore.h"
 #include "audio/WaveOutThreadPlayWL.h"
 #include "i18n/Help.h"
+#include "platform/AudioHost.h"
 #include "platform/Termination.h"
 
 #include <QApplication>
 
-#include <memory>
+#include <condition_variable>
+#include <mutex>
 
 namespace murmex {
+namespace {
+
+// Never destroyed: a player may want to show an error while the process ends.
+struct ErrorRelay {
+    std::mutex mutex;
+    std::condition_variable seen;
+    bool closed = false;
+};
+
+ErrorRelay& Relay() {
+    static auto* relay = new ErrorRelay;
+    return *relay;
+}
+
+// From now on no error is shown, and the players waiting for one go on.
+void CloseErrorRelay() {
+    ErrorRelay& relay = Relay();
+    {
+        const std::lock_guard lock(relay.mutex);
+        relay.closed = true;
+    }
+    relay.seen.notify_all();
+}
+
+} // namespace
+
+audio::ErrorPresenter PresentOnUiThread(std::function<void(const QString& message)> show) {
+    return [show = std::move(show)](const QString& message) {
+        ErrorRelay& relay = Relay();
+        auto seen = std::make_shared<bool>(false); // guarded by the relay's mutex
+        std::unique_lock lock(relay.mutex);
+        // The application outlives the relay's closing, so it cannot go while this lock is held.
+        QCoreApplication* app = QCoreApplication::instance();
+        if (relay.closed || !app)
+            return;
+        // Not a blocking connection: a call posted after the loop has ended would never run.
+        QMetaObject::invokeMethod(
+            app,
+            [show, message, seen] {
+                ErrorRelay& relay = Relay();
+                bool closed = false;
+                {
+                    const std::lock_guard lock(relay.mutex);
+                    closed = relay.closed;
+                }
+                if (!closed)
+                    show(message);
+                {
+                    const std::lock_guard lock(relay.mutex);
+                    *seen = true;
+                }
+                relay.seen.notify_all();
+            },
+            Qt::QueuedConnection);
+        relay.seen.wait(lock, [&] { return *seen || relay.closed; });
+    };
+}
+
+void EndMurmex(std::unique_ptr<TfmMain>& fmMain, std::unique_ptr<TfmHelp>& fmHelp) {
+    CloseErrorRelay();
+    // The sound ends with the program: players are asked to stop and get a moment to close their
+    // devices, but the end is never held up for them.
+    audio::StopAllWOThreads();
+    audio::WaitForNoWOThreads(500);
+
+    // The windows go in the reverse order of their creation; the language is stored before the rest.
+    fmMain->fmHelp = nullptr;
+    fmHelp.reset();
+    SettingsStore::WriteLanguage(fmMain->Lang_Num);
+    fmMain.reset();
+}
 
 int RunMurmex(int& argc, char** argv) {
     QApplication app(argc, argv);
@@ -18,6 +91,8 @@ int RunMurmex(int& argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("murmex"));
     // The main window ends the program when it is closed, also while it is hidden in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The sound system starts here, on the interface thread, and not inside the first player's start.
+    platform::audiohost::Start();
 
     auto fmMain = std::make_unique<TfmMain>();
     fmMain->Lang_Num = KnownLanguage(SettingsStore::ReadLanguage());
@@ -34,17 +109,7 @@ int RunMurmex(int& argc, char** argv) {
     // active, and the work that waits for the first active moment would never run.
     fmMain->activateWindow();
     const int result = QApplication::exec();
-
-    // The sound ends with the program: players are asked to stop and get a moment to close their
-    // devices, but the end is never held up for them.
-    audio::StopAllWOThreads();
-    audio::WaitForNoWOThreads(500);
-
-    // The windows go in the reverse order of their creation; the language is stored before the rest.
-    fmMain->fmHelp = nullptr;
-    fmHelp.reset();
-    SettingsStore::WriteLanguage(fmMain->Lang_Num);
-    fmMain.reset();
+    EndMurmex(fmMain, fmHelp);
     return result;
 }
 

@@ -44,8 +44,9 @@ struct CutShort : EWaveRecordError {
 TLMDWave::TLMDWave(std::span<const std::uint8_t> image) : m_size(image.size()) {
     if (m_size == 0)
         return;
-    m_block = std::make_unique_for_overwrite<std::uint8_t[]>(m_size);
-    std::copy(image.begin(), image.end(), m_block.get());
+    auto block = std::make_shared_for_overwrite<std::uint8_t[]>(m_size);
+    std::copy(image.begin(), image.end(), block.get());
+    m_block = std::move(block);
 }
 
 const TLMDWaveListItem& TLMDWaveList::Items(std::int64_t Index) const {

@@ -1,5 +1,6 @@
 // The clip list: items read from stored clip records, each holding a RIFF/WAVE image in one block that never
-// moves. Filled once on the UI thread and read-only afterwards, so a player may read a block from any thread.
+// moves. Filled once on the UI thread and read-only afterwards; a player shares the block of its clip and
+// reads it on its own thread.
 #pragma once
 
 #include "audio/ListError.h"
@@ -25,7 +26,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Empty, or a private copy of one image in a block whose address stays the same for the wave's life.
+// Empty, or one image in a block of its own that never changes or moves. Copies share the block, which
+// lives as long as the last of them: a player holds a copy, so the clip list may go before the player.
 class TLMDWave {
 public:
     TLMDWave() = default;
@@ -37,7 +39,7 @@ public:
     std::span<const std::uint8_t> Image() const { return {m_block.get(), m_size}; }
 
 private:
-    std::unique_ptr<std::uint8_t[]> m_block;
+    std::shared_ptr<const std::uint8_t[]> m_block;
     std::size_t m_size = 0;
 };
 

@@ -21,6 +21,8 @@ constexpr auto kDoneCheckInterval = 100ms;
 struct ThreadList {
     std::mutex mutex;
     std::vector<TWOThread*> players;
+    // Players whose device would not let go of their buffer: never freed, for the device may still read it.
+    std::vector<TWOThread*> kept;
 };
 ThreadList& WOThreadList() {
     static auto* list = new ThreadList;
@@ -30,7 +32,7 @@ ThreadList& WOThreadList() {
 } // namespace
 
 TWOThread::TWOThread(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError)
-    : FLoop(loop), FWaveItem(waveItem), FOutDevice(outDevice), m_showError(std::move(showError)) {}
+    : FLoop(loop), FWave(waveItem.Wave), FOutDevice(outDevice), m_showError(std::move(showError)) {}
 
 void TWOThread::Start(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError) {
     auto* player = new TWOThread(waveItem, loop, outDevice, std::move(showError));
@@ -68,12 +70,14 @@ bool TWOThread::PredecessorEnding() const {
 void TWOThread::Execute() {
     // A device that is being let go is not opened again until it is free: some devices take only one
     // stream, and a sound server refuses a burst of connections. A player asked to stop before it has
-    // opened the device has nothing to play.
-    const bool readable = ReadWave();
-    while (readable && !m_terminated.load() && PredecessorEnding())
-        std::this_thread::sleep_for(2ms);
-    if (readable && !m_terminated.load())
-        Play();
+    // opened the device has nothing to play, and does not even read its clip.
+    bool released = true;
+    if (!m_terminated.load() && ReadWave()) {
+        while (!m_terminated.load() && PredecessorEnding())
+            std::this_thread::sleep_for(2ms);
+        if (!m_terminated.load())
+            released = Play();
+    }
     ThreadList& list = WOThreadList();
     {
         const std::lock_guard lock(list.mutex);
@@ -83,22 +87,43 @@ void TWOThread::Execute() {
                 break;
             }
         }
+        if (!released) {
+            list.kept.push_back(this);
+            return;
+        }
     }
     delete this; // nothing refers to a player once it has left the list
 }
 
 bool TWOThread::ReadWave() {
-    return audio::ReadWave(FWaveItem.Wave, FWaveFormat, FWaveData);
+    return audio::ReadWave(FWave, FWaveFormat, FWaveData);
 }
 
-void TWOThread::Play() {
+bool TWOThread::Play() {
     platform::WaveOut device;
     platform::MMRESULT result = device.Open(FOutDevice, FWaveFormat);
     if (result != platform::MMSYSERR_NOERROR) {
         FErrorMsg = StoreWaveOutError(result, QStringLiteral("Could not open the output device for playing: "));
         ShowError();
-        return;
+        return true;
     }
+    // Opening can take long; a stop that came meanwhile ends the player before any sound.
+    if (!m_terminated.load())
+        PlayUntilStopped(device);
+    const platform::MMRESULT reset = device.Reset();
+    device.UnprepareHeader(FWaveHdr);
+    result = device.Close();
+    if (result == platform::MMSYSERR_NOERROR)
+        return true;
+    // A reset that failed leaves the buffer queued and the close refused for that alone: the reset's own
+    // reason is the one to show.
+    FErrorMsg = StoreWaveOutError(reset != platform::MMSYSERR_NOERROR ? reset : result,
+                                  QStringLiteral("Error closing output device: "));
+    ShowError();
+    return false;
+}
+
+void TWOThread::PlayUntilStopped(platform::WaveOut& device) {
     FWaveHdr.lpData = FWaveData.data();
     FWaveHdr.dwBufferLength = static_cast<std::uint32_t>(FWaveData.size());
     FWaveHdr.dwBytesRecorded = 0;
@@ -108,19 +133,9 @@ void TWOThread::Play() {
     device.PrepareHeader(FWaveHdr);
     device.Write(FWaveHdr);
 
-    {
-        std::unique_lock lock(m_wakeMutex);
-        while (!m_terminated.load() && !(FWaveHdr.dwFlags.load() & platform::WHDR_DONE))
-            m_wake.wait_for(lock, kDoneCheckInterval);
-    }
-
-    device.Reset();
-    device.UnprepareHeader(FWaveHdr);
-    result = device.Close();
-    if (result != platform::MMSYSERR_NOERROR) {
-        FErrorMsg = StoreWaveOutError(result, QStringLiteral("Error closing output device: "));
-        ShowError();
-    }
+    std::unique_lock lock(m_wakeMutex);
+    while (!m_terminated.load() && !(FWaveHdr.dwFlags.load() & platform::WHDR_DONE))
+        m_wake.wait_for(lock, kDoneCheckInterval);
 }
 
 void TWOThread::Terminate() {

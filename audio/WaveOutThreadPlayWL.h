@@ -1,7 +1,9 @@
 // The looping player: one thread per start of the generator. It copies its clip's format and data,
 // opens the output device, hands the device the whole clip as one buffer to repeat, and then only
 // waits for a stop request (which wakes it at once) or the end of the buffer (looked at every 100 ms);
-// then it resets and closes the device and leaves the list of live players by itself.
+// then it resets and closes the device and leaves the list of live players by itself. A device that
+// would not stop or close may still read the player's buffer: the player then shows why and is never
+// freed.
 //
 // Threads: players are created and asked to stop on the UI thread, which never waits for them. A
 // player reaches the UI thread only through the error presenter, synchronously. The live-player list
@@ -29,9 +31,9 @@ using ErrorPresenter = std::function<void(const QString& message)>;
 
 class TWOThread {
 public:
-    // Registers a new player in the live-player list and starts its thread. The clip item must outlive
-    // the player's reading of it (the clip list lives as long as the program). Throws std::system_error
-    // when no thread can be started; the list is then as it was.
+    // Registers a new player in the live-player list and starts its thread. The player shares the clip's
+    // image, so the item and its list may go at once. Throws std::system_error when no thread can be
+    // started; the list is then as it was.
     static void Start(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError);
 
     TWOThread(const TWOThread&) = delete;
@@ -44,7 +46,9 @@ private:
     void Terminate();
     bool PredecessorEnding() const;
     bool ReadWave();
-    void Play();
+    // False when the device would not let go of the buffer, which it may then still read.
+    bool Play();
+    void PlayUntilStopped(platform::WaveOut& device);
     void ShowError();
 
     // Asks the live players of `deviceId`, or all of them, to end.
@@ -53,7 +57,7 @@ private:
     friend void StopAllWOThreads();
 
     const bool FLoop;
-    const TLMDWaveListItem& FWaveItem;
+    const TLMDWave FWave; // shares the clip's image, which outlives the clip list this way
     std::vector<std::uint8_t> FWaveData;
     WaveFormatRecord FWaveFormat;
     platform::WaveHeader FWaveHdr;

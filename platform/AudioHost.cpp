@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
 #if defined(__unix__)
@@ -16,51 +17,73 @@ struct Host {
     bool started = false;
     std::vector<PaDeviceIndex> outputs; // device id -> PortAudio device
     PaDeviceIndex defaultOutput = paNoDevice;
+    std::thread::id startedOn;
 };
 
-const Host& Started() {
-    static const Host host = [] {
-        Host h;
+// Published once by Start() and never destroyed.
+std::atomic<const Host*> g_host{nullptr};
+std::once_flag g_startOnce;
+
+const Host* Current() {
+    return g_host.load(std::memory_order_acquire);
+}
+
+// Never destroyed, like the host it guards.
+std::mutex& Calls() {
+    static auto* calls = new std::mutex;
+    return *calls;
+}
+
+} // namespace
+
+bool Start() {
+    std::call_once(g_startOnce, [] {
+        auto* host = new Host;
+        host->startedOn = std::this_thread::get_id();
 #if defined(__unix__)
         // JACK's client library tries to launch a server it cannot find; asking it not to saves time.
         setenv("JACK_NO_START_SERVER", "1", 0);
 #endif
+        const auto lock = Lock();
         QuietStderr quiet;
-        if (Pa_Initialize() != paNoError)
-            return h;
-        h.started = true;
-        const PaDeviceIndex count = Pa_GetDeviceCount();
-        for (PaDeviceIndex i = 0; i < count; ++i) {
-            const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
-            if (info && info->maxOutputChannels > 0)
-                h.outputs.push_back(i);
+        if (Pa_Initialize() == paNoError) {
+            host->started = true;
+            const PaDeviceIndex count = Pa_GetDeviceCount();
+            for (PaDeviceIndex i = 0; i < count; ++i) {
+                const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+                if (info && info->maxOutputChannels > 0)
+                    host->outputs.push_back(i);
+            }
+            host->defaultOutput = Pa_GetDefaultOutputDevice();
         }
-        h.defaultOutput = Pa_GetDefaultOutputDevice();
-        return h;
-    }();
-    return host;
+        g_host.store(host, std::memory_order_release);
+    });
+    return Current()->started;
 }
 
-std::mutex g_calls;
-
-} // namespace
+std::thread::id StartedOn() {
+    const Host* host = Current();
+    return host ? host->startedOn : std::thread::id();
+}
 
 std::unique_lock<std::mutex> Lock() {
-    Started();
-    return std::unique_lock<std::mutex>(g_calls);
+    return std::unique_lock<std::mutex>(Calls());
 }
 
 int OutputDeviceCount() {
-    return static_cast<int>(Started().outputs.size());
+    const Host* host = Current();
+    return host ? static_cast<int>(host->outputs.size()) : 0;
 }
 
 PaDeviceIndex OutputDevice(int deviceId) {
-    const Host& host = Started();
-    if (deviceId == -1)
-        return host.defaultOutput;
-    if (deviceId < 0 || deviceId >= static_cast<int>(host.outputs.size()))
+    const Host* host = Current();
+    if (!host)
         return paNoDevice;
-    return host.outputs[static_cast<std::size_t>(deviceId)];
+    if (deviceId == -1)
+        return host->defaultOutput;
+    if (deviceId < 0 || deviceId >= static_cast<int>(host->outputs.size()))
+        return paNoDevice;
+    return host->outputs[static_cast<std::size_t>(deviceId)];
 }
 
 std::string OutputDeviceName(int deviceId) {

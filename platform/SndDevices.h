@@ -7,7 +7,8 @@ namespace murmex::platform {
 
 using SndStringHandle = void*;
 
-// Number of output devices; 0 when there are none or the sound system cannot be reached.
+// Number of output devices; 0 when there are none, the sound system cannot be reached or the audio host
+// has not been started (platform/AudioHost.h).
 int GetSndDeviceCountDS();
 
 // The name of output device `index` (UTF-8), valid until DSFreeString(*handle). An index that names no

@@ -5,6 +5,8 @@
 #include <portaudio.h>
 
 #include <algorithm>
+#include <mutex>
+#include <vector>
 
 namespace murmex::platform {
 namespace {
@@ -118,6 +120,18 @@ bool Queued(const WaveHeader* header) {
     return header && (header->dwFlags.load() & WHDR_INQUEUE);
 }
 
+// A stream that would not stop or close may still call back into its device, so the device is never
+// freed; it stays reachable here until the process ends.
+void Keep(std::unique_ptr<WaveOut::Device> device) {
+    struct Kept {
+        std::mutex mutex;
+        std::vector<std::unique_ptr<WaveOut::Device>> devices;
+    };
+    static auto* kept = new Kept;
+    const std::lock_guard lock(kept->mutex);
+    kept->devices.push_back(std::move(device));
+}
+
 } // namespace
 
 WaveOut::WaveOut() = default;
@@ -127,7 +141,7 @@ WaveOut::~WaveOut() {
         return;
     Reset();
     if (Close() != MMSYSERR_NOERROR)
-        (void)m_device.release(); // a stream that would not close may still call back into it
+        Keep(std::move(m_device));
 }
 
 bool WaveOut::IsOpen() const {
@@ -218,8 +232,13 @@ MMRESULT WaveOut::Reset() {
     Device& d = *m_device;
     {
         const auto lock = audiohost::Lock();
-        if (Pa_IsStreamStopped(d.stream) == 0)
-            Pa_AbortStream(d.stream);
+        const PaError stopped = Pa_IsStreamStopped(d.stream); // 1, 0 or an error
+        PaError error = stopped < 0 ? stopped : paNoError;
+        if (stopped == 0)
+            error = audiohost::AbortStream.load()(d.stream);
+        // The stream may still be running: the buffer stays queued and the position is the callback's.
+        if (error != paNoError)
+            return FromPortAudio(error);
     }
     if (d.header) {
         MarkDone(*d.header);
@@ -246,7 +265,7 @@ MMRESULT WaveOut::Close() {
     PaError error = paNoError;
     {
         const auto lock = audiohost::Lock();
-        error = Pa_CloseStream(m_device->stream);
+        error = audiohost::CloseStream.load()(m_device->stream);
     }
     if (error != paNoError)
         return FromPortAudio(error);

@@ -64,19 +64,24 @@ struct WaveHeader {
 class WaveOut {
 public:
     WaveOut();
-    ~WaveOut(); // resets and closes a device still open
+    // Resets and closes a device still open. A device whose stream would not stop or close is never freed,
+    // for the stream may still call into it; its buffer and header are then the owner's to keep alive.
+    ~WaveOut();
     WaveOut(const WaveOut&) = delete;
     WaveOut& operator=(const WaveOut&) = delete;
 
-    // 16-bit PCM, mono or stereo, any rate the device accepts. deviceId -1 is the default output.
+    // 16-bit PCM, mono or stereo, any rate the device accepts. deviceId -1 is the default output. Before
+    // the audio host has started there is no device.
     MMRESULT Open(int deviceId, const WaveFormatEx& format);
     MMRESULT PrepareHeader(WaveHeader& header);
     // One buffer at a time: a second write while one is queued gives WAVERR_STILLPLAYING.
     MMRESULT Write(WaveHeader& header);
-    // Stops at once and marks the queued buffer done.
+    // Stops at once and marks the queued buffer done. When the stream would not stop, the error comes back
+    // and the buffer stays queued: the stream may still read it and set its header's flags.
     MMRESULT Reset();
     MMRESULT UnprepareHeader(WaveHeader& header);
-    // Refused with WAVERR_STILLPLAYING while a buffer is queued.
+    // Refused with WAVERR_STILLPLAYING while a buffer is queued. When the stream would not close, the error
+    // comes back and the device stays open.
     MMRESULT Close();
 
     bool IsOpen() const;

@@ -3,7 +3,9 @@
 #include "audio/ClipRecords.h"
 #include "audio/WaveOutThreadPlayWL.h"
 #include "audio/WaveOutUtils.h"
+#include "platform/AudioHost.h"
 #include "platform/WaveOut.h"
+#include "tests/support/Faults.h"
 #include "tests/support/Monitor.h"
 #include "tests/support/RiffBytes.h"
 
@@ -56,6 +58,9 @@ TestClip NoiseItem(int channels, int frames, unsigned seed) {
 
 class PlayerTest : public testing::Test {
 protected:
+    // As the program does when its window is created: the sound system's slow start-up is over before
+    // the first player opens a device.
+    static void SetUpTestSuite() { ASSERT_TRUE(platform::audiohost::Start()); }
     void TearDown() override {
         StopAllWOThreads();
         EXPECT_TRUE(WaitForNoWOThreads(5000));
@@ -71,7 +76,8 @@ TEST_F(PlayerTest, PlaysTheClipRepeatedUntilAskedToStop) {
         test::MonitorRecording recording;
         TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
         EXPECT_EQ(WOThreadCount(), 1);
-        std::this_thread::sleep_for(1000ms);
+        // The stream's first moments may be lost on the monitor, so one period more than the check needs.
+        ASSERT_TRUE(recording.WaitForSound(5 * clip.left.size())) << "the sink heard too little";
         EXPECT_EQ(WOThreadCount(), 1) << "a looping player ended by itself";
         StopWOThreads(platform::WAVE_MAPPER);
         ASSERT_TRUE(WaitForNoWOThreads(2000));
@@ -90,16 +96,34 @@ TEST_F(PlayerTest, ABuiltInClipIsHeardRepeatingEverySecond) {
     FillWaveList(clips, BuiltInClipRecords());
     test::MonitorRecording recording;
     TWOThread::Start(clips.Items(5), true, platform::WAVE_MAPPER, m_presented.Presenter());
-    std::this_thread::sleep_for(2600ms);
+    constexpr std::size_t kSettled = 12000; // past the start of the stream
+    ASSERT_TRUE(recording.WaitForSound(kSettled + 2 * 48000)) << "the sink heard too little";
     StopWOThreads(platform::WAVE_MAPPER);
     ASSERT_TRUE(WaitForNoWOThreads(2000));
-    const std::vector<double> left = Channel(recording.Take(), 0);
-    ASSERT_GT(left.size(), 2u * 48000 + 24000);
-    const std::size_t at = 12000; // past the start of the stream
+    const std::vector<std::int16_t> recorded = recording.Take();
+    const std::vector<double> left = Channel(recorded, 0);
+    const std::size_t at = test::FirstSound(recorded) + kSettled;
+    ASSERT_GE(left.size(), at + 2 * 48000);
     EXPECT_GT(test::Rms(left.data() + at, 48000), 500.0) << "hardly anything was heard";
     if (!test::kGapsExpected) {
         EXPECT_GT(test::Correlation(left.data() + at, left.data() + at + 48000, 48000), 0.99);
     }
+}
+
+// The window's clip list may go while a player still plays (the program's end waits for players only a
+// moment): a player shares its clip's image and does not need the item.
+TEST_F(PlayerTest, TheClipMayGoAwayAsSoonAsThePlayerHasStarted) {
+    std::vector<double> left;
+    test::MonitorRecording recording;
+    {
+        const TestClip clip = NoiseItem(1, 9600, 11);
+        left = clip.left;
+        TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
+    }
+    ASSERT_TRUE(recording.WaitForSound(5 * left.size())) << "the sink heard too little";
+    StopWOThreads(platform::WAVE_MAPPER);
+    ASSERT_TRUE(WaitForNoWOThreads(2000));
+    test::ExpectRepeated(Channel(recording.Take(), 0), left);
 }
 
 TEST_F(PlayerTest, WithoutLoopTheClipPlaysOnceAndThePlayerLeavesByItself) {
@@ -157,6 +181,74 @@ TEST_F(PlayerTest, AThousandQuickStartsAndStopsLeaveNoPlayerAndNoStream) {
     EXPECT_EQ(platform::WaveOutOpenStreams(), 0);
     for (const QString& message : m_presented.Messages())
         ADD_FAILURE() << message.toStdString();
+}
+
+// The sound system's start-up is slow and writes the environment, which the interface thread reads: it
+// belongs to the interface thread, and a player finding it not done does not do it on the way.
+TEST(PlayerHostTest, APlayerLeavesStartingTheSoundSystemToTheInterfaceThread) {
+    test::InFreshProcess([] {
+        Presented presented;
+        const TestClip clip = NoiseItem(1, 4800, 8);
+        TWOThread::Start(clip.item, false, platform::WAVE_MAPPER, presented.Presenter());
+        ASSERT_TRUE(WaitForNoWOThreads(30000));
+        EXPECT_EQ(platform::audiohost::StartedOn(), std::thread::id()) << "a player started the sound system";
+        EXPECT_EQ(presented.Messages(), std::vector{QStringLiteral("Could not open the output device for playing:  ") +
+                                                    QStringLiteral("No sound output device is present.")});
+
+        EXPECT_TRUE(platform::audiohost::Start());
+        EXPECT_EQ(platform::audiohost::StartedOn(), std::this_thread::get_id());
+        std::thread([] { platform::audiohost::Start(); }).join();
+        EXPECT_EQ(platform::audiohost::StartedOn(), std::this_thread::get_id()) << "it started twice";
+    });
+}
+
+// A device that would neither stop nor close may go on reading the player's buffer. The player shows why, leaves
+// the list of live players and keeps what the device reads; the stream goes on playing the clip.
+TEST(PlayerEndTest, AStreamThatWouldNotStopKeepsPlayingTheClipAfterThePlayerHasGone) {
+    test::InFreshProcess([] {
+        ASSERT_TRUE(platform::audiohost::Start());
+        Presented presented;
+        const TestClip clip = NoiseItem(1, 9600, 9);
+        {
+            test::MonitorRecording heard;
+            TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, presented.Presenter());
+            ASSERT_TRUE(heard.WaitForSound(clip.left.size()));
+        }
+        const test::Refusing refusingAbort(platform::audiohost::AbortStream);
+        const test::Refusing refusingClose(platform::audiohost::CloseStream);
+        StopWOThreads(platform::WAVE_MAPPER);
+        ASSERT_TRUE(WaitForNoWOThreads(5000));
+        const QString expected =
+            QStringLiteral("Error closing output device:  ") + QString::fromUtf8(Pa_GetErrorText(test::kRefusal));
+        EXPECT_EQ(presented.Messages(), std::vector{expected});
+        EXPECT_EQ(LastWaveOutError(), expected);
+        EXPECT_EQ(platform::WaveOutOpenStreams(), 1);
+
+        test::MonitorRecording after;
+        ASSERT_TRUE(after.WaitForSound(5 * clip.left.size())) << "the stream stopped after all";
+        const auto recorded = after.Take();
+        test::ExpectRepeated(Channel(recorded, 0), clip.left);
+    });
+}
+
+TEST(PlayerEndTest, ADeviceThatWouldNotCloseIsShownWithItsText) {
+    test::InFreshProcess([] {
+        ASSERT_TRUE(platform::audiohost::Start());
+        Presented presented;
+        const TestClip clip = NoiseItem(2, 9600, 10);
+        {
+            test::MonitorRecording heard;
+            TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, presented.Presenter());
+            ASSERT_TRUE(heard.WaitForSound(clip.left.size()));
+        }
+        const test::Refusing refusing(platform::audiohost::CloseStream);
+        StopWOThreads(platform::WAVE_MAPPER);
+        ASSERT_TRUE(WaitForNoWOThreads(5000));
+        const QString expected =
+            QStringLiteral("Error closing output device:  ") + QString::fromUtf8(Pa_GetErrorText(test::kRefusal));
+        EXPECT_EQ(presented.Messages(), std::vector{expected});
+        EXPECT_EQ(platform::WaveOutOpenStreams(), 1) << "the device that would not close is kept open";
+    });
 }
 
 } // namespace

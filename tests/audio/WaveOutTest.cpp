@@ -1,7 +1,9 @@
 // Wave-out against a real sound server: a PulseAudio null sink whose monitor the test environment
 // records. What comes out must be the buffer, repeated, at the volume set.
 #include "platform/WaveOut.h"
+#include "platform/AudioHost.h"
 #include "platform/SndDevices.h"
+#include "tests/support/Faults.h"
 #include "tests/support/Monitor.h"
 #include "tests/support/RiffBytes.h"
 
@@ -60,6 +62,7 @@ bool WaitFor(const WaveHeader& header, std::uint32_t flag, int timeoutMs) {
 
 class WaveOutTest : public testing::Test {
 protected:
+    static void SetUpTestSuite() { audiohost::Start(); }
     void SetUp() override {
         ASSERT_GT(GetSndDeviceCountDS(), 0) << "no output device: is the test sound server running?";
         WaveOutSetVolume(WAVE_MAPPER, 0xFFFFFFFFu);
@@ -69,8 +72,9 @@ protected:
         EXPECT_EQ(WaveOutOpenStreams(), 0);
     }
 
-    // Plays `clip` looped on the default output for `ms` and returns what the sink received.
-    std::vector<std::int16_t> PlayLooped(const Clip& clip, int ms) {
+    // Plays `clip` looped on the default output until the sink has heard it five times over (the
+    // stream's first moments may be lost on the monitor) and returns what the sink received.
+    std::vector<std::int16_t> PlayLooped(const Clip& clip) {
         MonitorRecording recording;
         WaveOut out;
         EXPECT_EQ(out.Open(WAVE_MAPPER, clip.format), MMSYSERR_NOERROR);
@@ -78,7 +82,7 @@ protected:
         Prepare(header, clip, WHDR_BEGINLOOP | WHDR_ENDLOOP, kLoopForever);
         EXPECT_EQ(out.PrepareHeader(header), MMSYSERR_NOERROR);
         EXPECT_EQ(out.Write(header), MMSYSERR_NOERROR);
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        EXPECT_TRUE(recording.WaitForSound(5 * clip.left.size())) << "the sink heard too little";
         EXPECT_FALSE(header.dwFlags.load() & WHDR_DONE) << "an endless loop ended";
         EXPECT_EQ(out.Reset(), MMSYSERR_NOERROR);
         EXPECT_TRUE(header.dwFlags.load() & WHDR_DONE);
@@ -90,7 +94,7 @@ protected:
 
 TEST_F(WaveOutTest, LoopedStereoBufferComesOutRepeatedUnchanged) {
     const Clip clip = NoiseClip(2, 12000, 1);
-    const auto recorded = PlayLooped(clip, 1200);
+    const auto recorded = PlayLooped(clip);
     test::ExpectRepeated(Channel(recorded, 0), clip.left);
     test::ExpectRepeated(Channel(recorded, 1), clip.right);
 }
@@ -102,7 +106,7 @@ TEST_F(WaveOutTest, MonoBufferGoesToBothChannelsAndVolumeScalesEachSide) {
     ASSERT_EQ(WaveOutGetVolume(0, volume), MMSYSERR_NOERROR);
     EXPECT_EQ(volume, 0x8000u) << "one volume for the whole program, whichever device is asked";
 
-    const auto recorded = PlayLooped(clip, 1000);
+    const auto recorded = PlayLooped(clip);
     test::ExpectRepeated(Channel(recorded, 0), clip.left, 0x8000 / 65535.0);
     const std::vector<double> right = Channel(recorded, 1);
     EXPECT_EQ(test::Rms(right.data(), right.size()), 0.0);
@@ -117,7 +121,7 @@ TEST_F(WaveOutTest, UnloopedBufferPlaysOnceWholeThenIsDone) {
     Prepare(header, clip, 0, 1);
     ASSERT_EQ(out.PrepareHeader(header), MMSYSERR_NOERROR);
     ASSERT_EQ(out.Write(header), MMSYSERR_NOERROR);
-    ASSERT_TRUE(WaitFor(header, WHDR_DONE, 5000));
+    ASSERT_TRUE(WaitFor(header, WHDR_DONE, 30000));
     EXPECT_FALSE(header.dwFlags.load() & WHDR_INQUEUE);
     const auto recorded = recording.Take();
     EXPECT_EQ(out.Reset(), MMSYSERR_NOERROR);
@@ -176,6 +180,61 @@ TEST_F(WaveOutTest, RefusalsCarryTheirCodesAndTexts) {
     EXPECT_EQ(out.Close(), MMSYSERR_INVALHANDLE);
 }
 
+// A stream that would not stop may still be reading the buffer: the header stays queued, so the device
+// cannot be closed over it, and a later reset that works ends it as usual.
+TEST_F(WaveOutTest, AResetWhoseAbortFailsLeavesTheBufferPlaying) {
+    const Clip clip = NoiseClip(1, 4800, 7);
+    WaveOut out;
+    WaveHeader header;
+    {
+        MonitorRecording recording;
+        ASSERT_EQ(out.Open(WAVE_MAPPER, clip.format), MMSYSERR_NOERROR);
+        Prepare(header, clip, WHDR_BEGINLOOP | WHDR_ENDLOOP, kLoopForever);
+        ASSERT_EQ(out.PrepareHeader(header), MMSYSERR_NOERROR);
+        ASSERT_EQ(out.Write(header), MMSYSERR_NOERROR);
+        ASSERT_TRUE(recording.WaitForSound(clip.left.size()));
+    }
+    MMRESULT failed = MMSYSERR_NOERROR;
+    {
+        const test::Refusing refusing(audiohost::AbortStream);
+        failed = out.Reset();
+    }
+    EXPECT_NE(failed, MMSYSERR_NOERROR);
+    EXPECT_EQ(WaveOutGetErrorText(failed), Pa_GetErrorText(test::kRefusal));
+    EXPECT_EQ(header.dwFlags.load() & (WHDR_INQUEUE | WHDR_DONE), WHDR_INQUEUE);
+    EXPECT_EQ(out.UnprepareHeader(header), WAVERR_STILLPLAYING);
+    EXPECT_EQ(out.Close(), WAVERR_STILLPLAYING);
+    MonitorRecording after;
+    EXPECT_TRUE(after.WaitForSound(2 * clip.left.size())) << "the stream stopped after all";
+
+    EXPECT_EQ(out.Reset(), MMSYSERR_NOERROR);
+    EXPECT_TRUE(header.dwFlags.load() & WHDR_DONE);
+    EXPECT_EQ(out.UnprepareHeader(header), MMSYSERR_NOERROR);
+    EXPECT_EQ(out.Close(), MMSYSERR_NOERROR);
+}
+
+TEST_F(WaveOutTest, ACloseThatFailsKeepsTheDeviceOpen) {
+    const Clip clip = NoiseClip(2, 4800, 8);
+    WaveOut out;
+    ASSERT_EQ(out.Open(WAVE_MAPPER, clip.format), MMSYSERR_NOERROR);
+    WaveHeader header;
+    Prepare(header, clip, WHDR_BEGINLOOP | WHDR_ENDLOOP, kLoopForever);
+    ASSERT_EQ(out.PrepareHeader(header), MMSYSERR_NOERROR);
+    ASSERT_EQ(out.Write(header), MMSYSERR_NOERROR);
+    ASSERT_EQ(out.Reset(), MMSYSERR_NOERROR);
+    ASSERT_EQ(out.UnprepareHeader(header), MMSYSERR_NOERROR);
+    MMRESULT failed = MMSYSERR_NOERROR;
+    {
+        const test::Refusing refusing(audiohost::CloseStream);
+        failed = out.Close();
+    }
+    EXPECT_EQ(WaveOutGetErrorText(failed), Pa_GetErrorText(test::kRefusal));
+    EXPECT_TRUE(out.IsOpen());
+    EXPECT_EQ(WaveOutOpenStreams(), 1);
+    EXPECT_EQ(out.Close(), MMSYSERR_NOERROR);
+    EXPECT_EQ(WaveOutOpenStreams(), 0);
+}
+
 TEST_F(WaveOutTest, EveryListedDeviceHasANameAndOpens) {
     const Clip clip = NoiseClip(2, 4800, 5);
     for (int id = 0; id < GetSndDeviceCountDS(); ++id) {
@@ -198,11 +257,42 @@ TEST(WaveOutQuietTest, StartingTheSoundSystemAndPlayingPrintNothing) {
         {
             const Clip clip = NoiseClip(1, 4800, 6);
             WaveOut out;
-            const bool played = GetSndDeviceCountDS() > 0 && out.Open(WAVE_MAPPER, clip.format) == MMSYSERR_NOERROR &&
+            const bool played = audiohost::Start() && GetSndDeviceCountDS() > 0 &&
+                                out.Open(WAVE_MAPPER, clip.format) == MMSYSERR_NOERROR &&
                                 out.Close() == MMSYSERR_NOERROR;
             std::_Exit(played ? 0 : 1);
         },
         testing::ExitedWithCode(0), "^$");
+}
+
+// The stream callback runs on a thread the sound library started, below the library's own frames.
+// ThreadSanitizer must still see what it does, or no race with it would ever be found: here the buffer
+// is written while it plays, a race the report has to name the callback in.
+TEST(WaveOutSanitizerTest, ThreadSanitizerSeesTheCallback) {
+#if !defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a check of the ThreadSanitizer run";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            audiohost::Start();
+            Clip clip = NoiseClip(1, 4800, 9);
+            WaveOut out;
+            WaveHeader header;
+            Prepare(header, clip, WHDR_BEGINLOOP | WHDR_ENDLOOP, kLoopForever);
+            if (out.Open(WAVE_MAPPER, clip.format) != MMSYSERR_NOERROR || out.PrepareHeader(header) ||
+                out.Write(header))
+                std::_Exit(1);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (std::chrono::steady_clock::now() < deadline) {
+                for (std::uint8_t& byte : clip.bytes)
+                    byte ^= 1;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            std::_Exit(0);
+        },
+        [](int) { return true; }, "data race.*PlayCallback");
+#endif
 }
 
 } // namespace

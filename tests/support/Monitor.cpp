@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -30,8 +31,39 @@ MonitorRecording::MonitorRecording() {
     m_start = FileSize(m_path) / kFrameBytes * kFrameBytes;
 }
 
+bool MonitorRecording::WaitForSound(std::size_t frames, int timeoutMs) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::ifstream file(m_path, std::ios::binary);
+    long long read = m_start;
+    std::optional<long long> sound; // byte offset of the first frame that is not silent
+    for (;;) {
+        const long long end = FileSize(m_path) / kFrameBytes * kFrameBytes;
+        if (!sound && end > read) {
+            std::vector<std::int16_t> samples(static_cast<std::size_t>(end - read) / 2);
+            file.clear();
+            file.seekg(read);
+            file.read(reinterpret_cast<char*>(samples.data()), static_cast<std::streamsize>(samples.size() * 2));
+            const std::size_t first = FirstSound(samples);
+            if (first * 2 < samples.size())
+                sound = read + static_cast<long long>(first) * kFrameBytes;
+            read = end;
+        }
+        if (sound && end - *sound >= static_cast<long long>(frames) * kFrameBytes)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 std::vector<std::int16_t> MonitorRecording::Take(int settleMs) const {
-    std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
+    // The recorder writes the server's time as it passes, silence included; a busy machine may hold it
+    // back, so its progress is waited for rather than the clock.
+    const long long settled =
+        FileSize(m_path) / kFrameBytes * kFrameBytes + static_cast<long long>(settleMs) * kRate / 1000 * kFrameBytes;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(settleMs + 30000);
+    while (FileSize(m_path) < settled && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return ReadRecording(m_path, m_start);
 }
 
@@ -100,6 +132,13 @@ double Rms(const double* x, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i)
         sum += x[i] * x[i];
     return n ? std::sqrt(sum / static_cast<double>(n)) : 0;
+}
+
+std::size_t FirstSound(const std::vector<std::int16_t>& interleaved) {
+    std::size_t i = 0;
+    while (i < interleaved.size() && interleaved[i] == 0)
+        ++i;
+    return i / 2;
 }
 
 void ExpectRepeated(const std::vector<double>& recorded, const std::vector<double>& period, double scale) {

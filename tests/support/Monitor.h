@@ -12,7 +12,11 @@ namespace murmex::test {
 class MonitorRecording {
 public:
     MonitorRecording();
-    // Waits `settleMs` for the recorder to catch up, then returns the stereo frames recorded since
+    // Waits until the recording holds `frames` frames counted from its first sound on (the first frame
+    // that is not silent). False when that did not happen within `timeoutMs`.
+    bool WaitForSound(std::size_t frames, int timeoutMs = 30000) const;
+    // Waits until the recorder has written another `settleMs` of sound server time, so that what was
+    // played up to now has reached the file, then returns the stereo frames recorded since
     // construction, interleaved left/right.
     std::vector<std::int16_t> Take(int settleMs = 300) const;
 
@@ -44,6 +48,9 @@ double RepeatCorrelation(const std::vector<double>& signal, std::size_t at, cons
                          int times);
 
 double Rms(const double* x, std::size_t n);
+
+// The first frame of `interleaved` stereo frames that is not silent, or their count when all are.
+std::size_t FirstSound(const std::vector<std::int16_t>& interleaved);
 
 // ThreadSanitizer slows every thread, the sound callback included, by far more than a device buffer
 // can hide: under it the sound is checked for having come out, not for being free of gaps.

@@ -1,5 +1,7 @@
 #include "tests/widget/WidgetTest.h"
 
+#include "platform/AudioHost.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -76,6 +78,8 @@ int main(int argc, char** argv) {
     murmex::test::g_configHome = configHome.path();
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
     QApplication app(argc, argv);
+    // As the program's start-up does, before any window exists.
+    murmex::platform::audiohost::Start();
     int failed = 0;
     for (const auto& make : murmex::test::Registry()) {
         const std::unique_ptr<QObject> test = make();

@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "app/Startup.h"
 #include "audio/WaveOutThreadPlayWL.h"
 #include "platform/WaveOut.h"
 #include "tests/widget/WidgetTest.h"
@@ -8,6 +9,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
 
 using namespace murmex;
 
@@ -36,6 +40,26 @@ private slots:
         QTest::mouseClick(fm->btStopThread, Qt::LeftButton);
         QVERIFY(audio::WaitForNoWOThreads(2000));
         QCOMPARE(platform::WaveOutOpenStreams(), 0);
+    }
+
+    // Players run on threads of their own; an error reaches the user on the UI thread, and the player
+    // waits until it has been seen.
+    void aPlayersErrorIsShownOnTheUiThreadWhileThePlayerWaits() {
+        QStringList shown;
+        std::atomic<bool> returned{false};
+        bool waited = false;
+        const audio::ErrorPresenter presenter = PresentOnUiThread([&](const QString& message) {
+            shown.append(message);
+            waited = !returned.load() && QThread::currentThread() == qApp->thread();
+        });
+        std::thread player([&] {
+            presenter(QStringLiteral("Could not open the output device for playing: "));
+            returned = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(returned.load(), 30000);
+        player.join();
+        QCOMPARE(shown, QStringList{QStringLiteral("Could not open the output device for playing: ")});
+        QVERIFY(waited);
     }
 
     void aNoiseWithoutAClipIsRefusedWithTheListIndexError() {
