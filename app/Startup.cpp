@@ -86,13 +86,14 @@ void EndMurmex(std::unique_ptr<TfmMain>& fmMain, std::unique_ptr<TfmHelp>& fmHel
 }
 
 int RunMurmex(int& argc, char** argv) {
+    // The sound system starts here, on the interface thread, and not inside the first player's start. It
+    // comes first: listing the outputs briefly takes memory that is given back before the window needs its own.
+    platform::audiohost::Start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Murmex"));
     QApplication::setDesktopFileName(QStringLiteral("murmex"));
     // The main window ends the program when it is closed, also while it is hidden in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
-    // The sound system starts here, on the interface thread, and not inside the first player's start.
-    platform::audiohost::Start();
 
     auto fmMain = std::make_unique<TfmMain>();
     fmMain->Lang_Num = KnownLanguage(SettingsStore::ReadLanguage());

@@ -9,6 +9,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 #endif
+#if defined(__linux__)
+#include <alsa/asoundlib.h>
+#endif
 
 namespace murmex::platform::audiohost {
 namespace {
@@ -34,6 +37,15 @@ std::mutex& Calls() {
     return *calls;
 }
 
+// Listing the outputs opens every device ALSA knows of and so loads all its plugins (an AC-3 encoder with a
+// video codec library among them), which would stay for the whole run. ALSA lets go of its configuration
+// and of the plugins no stream uses; it reads again what a stream needs when one is opened.
+void ReleaseProbingMemory() {
+#if defined(__linux__)
+    snd_config_update_free_global();
+#endif
+}
+
 } // namespace
 
 bool Start() {
@@ -56,6 +68,7 @@ bool Start() {
             }
             host->defaultOutput = Pa_GetDefaultOutputDevice();
         }
+        ReleaseProbingMemory();
         g_host.store(host, std::memory_order_release);
     });
     return Current()->started;

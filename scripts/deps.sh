@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev libx11-dev portaudio19-dev libasound2-plugins
+    qt6-base-dev libgl-dev libx11-dev portaudio19-dev libasound2-dev libasound2-plugins
     fonts-dejavu-core fonts-dejavu-extra
     libgtest-dev libgmock-dev clang libclang-rt-14-dev clang-format
     pulseaudio pulseaudio-utils xvfb xauth xdotool x11-utils imagemagick trayer
