@@ -14,6 +14,7 @@
 #include "ui/Tray.h"
 
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -108,7 +109,16 @@ void TfmMain::FormDestroy() {
 void TfmMain::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
         FormShow();
+    if (Generator_On)
+        Timer_Indicator->start();
     QWidget::showEvent(event);
+}
+
+// The level indicators are seen only with the window: while it is away, in the tray or minimised, their
+// timer rests.
+void TfmMain::hideEvent(QHideEvent* event) {
+    Timer_Indicator->stop();
+    QWidget::hideEvent(event);
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {

@@ -118,12 +118,18 @@ private slots:
         fm->show();
         fm->Sb_GeneratorClick();
         fm->hide();
+        QVERIFY(!fm->Timer_Indicator->isActive()); // no one sees the indicators
         fm->show();
+        QVERIFY(fm->Timer_Indicator->isActive());
         QCOMPARE(fm->Indicator_Generator->BrushColor(), QColor(0xFF, 0x00, 0x00));
         QCOMPARE(fm->Sb_Generator->toolTip(), QStringLiteral("stop"));
         QVERIFY(AllCursors(*fm, Qt::ForbiddenCursor));
         fm->Cb_NoiseClick(2);
         QCOMPARE(fm->Noise_Num, 1);
+        fm->Sb_GeneratorClick();
+        fm->hide();
+        fm->show();
+        QVERIFY(!fm->Timer_Indicator->isActive());
     }
 
     void aNoiseNumberWithoutANoiseRefusesToStartUntilANoiseIsChosen_data() {
