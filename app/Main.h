@@ -290,6 +290,13 @@ private:
     template <typename Sender, typename Signal> void Handle(Sender* sender, Signal signal, void (TfmMain::*handler)()) {
         connect(sender, signal, this, [this, handler] { RunAction([this, handler] { (this->*handler)(); }); });
     }
+    // The same for a mouse button's press or release.
+    template <typename Sender, typename Signal>
+    void HandleButton(Sender* sender, Signal signal, void (TfmMain::*handler)(Qt::MouseButton)) {
+        connect(sender, signal, this, [this, handler](Qt::MouseButton button) {
+            RunAction([this, handler, button] { (this->*handler)(button); });
+        });
+    }
     void BindTitleAndGenerator();
     void BindVolumeAndSettings();
     void BindPages();

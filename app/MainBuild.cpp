@@ -160,8 +160,8 @@ void TfmMain::ConnectHandlers() {
     Handle(Timer_Indicator, &QTimer::timeout, &TfmMain::Timer_IndicatorTimer);
 
     Handle(Sb_Generator, &TLMDLImage::Click, &TfmMain::Sb_GeneratorClick);
-    connect(Sb_Generator, &TLMDLImage::MouseDown, this, &TfmMain::Sb_GeneratorMouseDown);
-    connect(Sb_Generator, &TLMDLImage::MouseUp, this, &TfmMain::Sb_GeneratorMouseUp);
+    HandleButton(Sb_Generator, &TLMDLImage::MouseDown, &TfmMain::Sb_GeneratorMouseDown);
+    HandleButton(Sb_Generator, &TLMDLImage::MouseUp, &TfmMain::Sb_GeneratorMouseUp);
     const auto marks = NoiseMarkControls();
     const TLMDLImage* names[] = {Img_Noise_1, Img_Noise_2, Img_Noise_3, Img_Noise_4,
                                  Img_Noise_5, Img_Noise_6, Img_Noise_7, Img_Noise_8};

@@ -35,10 +35,10 @@ TfmMain::Slider TfmMain::SliderR() {
 void TfmMain::ConnectVolume() {
     for (QSlider* bar : {tbVolLeft, tbVolRight})
         connect(bar, &QSlider::valueChanged, this, [this] { RunAction([this] { tbVolLeftChange(); }); });
-    connect(Img_1_L, &ui::TLMDLImage::MouseDown, this, &TfmMain::Img_1_LMouseDown);
-    connect(Img_1_L, &ui::TLMDLImage::MouseUp, this, &TfmMain::Img_1_LMouseUp);
-    connect(Img_1_R, &ui::TLMDLImage::MouseDown, this, &TfmMain::Img_1_RMouseDown);
-    connect(Img_1_R, &ui::TLMDLImage::MouseUp, this, &TfmMain::Img_1_RMouseUp);
+    HandleButton(Img_1_L, &ui::TLMDLImage::MouseDown, &TfmMain::Img_1_LMouseDown);
+    HandleButton(Img_1_L, &ui::TLMDLImage::MouseUp, &TfmMain::Img_1_LMouseUp);
+    HandleButton(Img_1_R, &ui::TLMDLImage::MouseDown, &TfmMain::Img_1_RMouseDown);
+    HandleButton(Img_1_R, &ui::TLMDLImage::MouseUp, &TfmMain::Img_1_RMouseUp);
 }
 
 // Every change of either track bar writes both channels from the two current positions.
