@@ -39,11 +39,11 @@ std::mutex& Calls() {
 
 // Listing the outputs opens every device ALSA knows of and so loads all its plugins (an AC-3 encoder with a
 // video codec library among them), which would stay for the whole run. ALSA lets go of its configuration
-// and of the plugins no stream uses; it reads again what a stream needs when one is opened. Under
-// AddressSanitizer the plugins stay: what they keep after they are unloaded can no longer be told apart
-// from a leak of ours.
+// and of the plugins no stream uses; it reads again what a stream needs when one is opened. Under the
+// sanitizers the plugins stay: what they keep after they are unloaded can no longer be told apart from a
+// leak of ours, and ThreadSanitizer's suppressions name them by the addresses they were loaded at.
 void ReleaseProbingMemory() {
-#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
     snd_config_update_free_global();
 #endif
 }
