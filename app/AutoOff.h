@@ -1,0 +1,70 @@
+// The auto-off: the table of delays the user can choose, the two selectors that wrap around, and the
+// countdown that the work timer advances by one tick every 100 ms while the generator plays. Pure; any thread.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
+namespace murmex {
+
+struct OffDelay {
+    std::string_view text; // what the delay field shows
+    std::int32_t ticks;    // 100 ms ticks of playing after which the action fires; 0 for no auto-off
+};
+
+// Ten minutes a step up to 30, then five a step up to 60.
+inline constexpr std::array<OffDelay, 10> kOffDelays{{
+    {"--", 0},
+    {"10", 6000},
+    {"20", 12000},
+    {"30", 18000},
+    {"35", 21000},
+    {"40", 24000},
+    {"45", 27000},
+    {"50", 30000},
+    {"55", 33000},
+    {"60", 36000},
+}};
+
+inline constexpr std::int32_t kOffActionClose = 0;
+inline constexpr std::int32_t kOffActionShutdown = 1;
+
+// The delay index brought back into the table: anything past the last is "--" and anything below "--" is
+// the last, so the arrows wrap around and an edited store shows a delay the table has.
+constexpr std::int32_t WrapOffDelay(std::int32_t off1) {
+    constexpr auto last = std::int32_t(kOffDelays.size()) - 1;
+    if (off1 > last)
+        return 0;
+    if (off1 < 0)
+        return last;
+    return off1;
+}
+
+// The action index, wrapping between its two entries the same way.
+constexpr std::int32_t WrapOffAction(std::int32_t off2) {
+    if (off2 > kOffActionShutdown)
+        return kOffActionClose;
+    if (off2 < kOffActionClose)
+        return kOffActionShutdown;
+    return off2;
+}
+
+// One tick of the countdown while the generator plays, with the delay chosen at that tick. "--" resets the
+// count; otherwise it counts on and the action is due exactly when the count meets the delay's limit, so it
+// fires once. The count stops at its largest value instead of overflowing; by then no delay lies ahead.
+struct OffTick {
+    std::int32_t count = 0;
+    bool fire = false;
+};
+
+constexpr OffTick CountOffTick(std::int32_t offCount, std::int32_t off1) {
+    if (off1 <= 0)
+        return {0, false};
+    const std::int32_t count = offCount < std::numeric_limits<std::int32_t>::max() ? offCount + 1 : offCount;
+    const bool known = off1 < std::int32_t(kOffDelays.size());
+    return {count, known && count == kOffDelays[std::size_t(off1)].ticks && count != offCount};
+}
+
+} // namespace murmex
