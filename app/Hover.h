@@ -19,4 +19,22 @@ constexpr bool CursorOver(QPoint cursor, QPoint windowPos, QRect control, bool w
            cursor.y() < top + control.height();
 }
 
+// The two pictures of a small button: lit while the cursor is over it.
+struct HoverFaces {
+    int hovered;
+    int plain;
+};
+
+inline constexpr HoverFaces kHelpFaces{0, 1};
+inline constexpr HoverFaces kInternetFaces{2, 3};
+inline constexpr HoverFaces kMinFaces{4, 5};
+inline constexpr HoverFaces kCloseFaces{6, 7};
+// The up and down arrows of the language and auto-off selectors.
+inline constexpr HoverFaces kUpArrowFaces{9, 8};
+inline constexpr HoverFaces kDownArrowFaces{11, 10};
+
+constexpr int HoverPicture(HoverFaces faces, bool hovered) {
+    return hovered ? faces.hovered : faces.plain;
+}
+
 } // namespace murmex

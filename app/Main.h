@@ -57,6 +57,8 @@ struct MainServices {
     // Where the chosen output devices are kept.
     std::function<QString()> deviceIniPath = DefaultDeviceIniPath;
     audio::SndDeviceLibrary soundDevices;
+    // Turns the computer off for the auto-off; nothing when not given, so no test can reach the real one.
+    std::function<void()> powerOff;
 
     static void ShowErrorBox(const QString& message);
     // Beside the program, named like it with ".ini", when the program's folder can be written (a portable
@@ -212,8 +214,11 @@ public:
     void FormClose();
     void FormDestroy();
 
-    // The work timer: first active tick, hover pictures, generator face, sliders, player count, tabs.
+    // The work timer: first active tick, hover pictures, generator face, auto-off, sliders, player count, tabs.
     void Timer_WorkTimer();
+    // The auto-off's shutdown action: the settings are kept first, then the computer is asked to power off.
+    // Nothing waits for the answer, and a refusal leaves the program as it was.
+    void ShutdownComputer();
 
     // Generator and noise choice. A start whose noise names no clip throws the list-index error and leaves
     // the generator stopped.
@@ -307,6 +312,9 @@ private:
     void StartGenerator();
     void StopGenerator();
     void ShowGeneratorFace(QPoint cursor);
+    void ShowTitleHover(QPoint cursor);
+    void ShowOffArrowHover(QPoint cursor);
+    void CountOff();
     void ShowTabFaces(QPoint cursor);
     void StopIfStartFailed();
     void ChooseOutputDevice(std::int32_t id);

@@ -1,9 +1,12 @@
 // The work timer: every 100 ms, also while the window is hidden, it does the work that waits for the window's
-// first active moment and keeps the pictures under the cursor, the generator face, the sliders and the tabs
-// up to date.
+// first active moment, keeps the pictures under the cursor, the generator face, the sliders and the tabs up
+// to date, and counts the auto-off down while the generator plays.
 #include "app/Main.h"
 
+#include "app/AutoOff.h"
 #include "app/Generator.h"
+#include "app/Hover.h"
+#include "app/SettingsStore.h"
 #include "audio/WaveOutThreadPlayWL.h"
 #include "ui/LImage.h"
 #include "ui/Surfaces.h"
@@ -19,13 +22,58 @@ void TfmMain::Timer_WorkTimer() {
         First_Tick = false;
     }
     const QPoint cursor = m_services.cursorPos();
-    // Later here: the title buttons and the language arrows under the cursor.
+    ShowTitleHover(cursor);
     ShowGeneratorFace(cursor);
-    // Later here: the auto-off arrows under the cursor, and the auto-off countdown.
+    ShowOffArrowHover(cursor);
+    CountOff();
     SliderSteps(cursor);
     laThreadCnt->setText(QStringLiteral("Количество потоков: %1").arg(audio::WOThreadCount()));
     ShowTabFaces(cursor);
     StopIfStartFailed();
+}
+
+// The title buttons and the language arrows.
+void TfmMain::ShowTitleHover(QPoint cursor) {
+    const std::pair<ui::TLMDLImage*, HoverFaces> buttons[] = {
+        {Sb_Help, kHelpFaces},   {Sb_Internet, kInternetFaces}, {Sb_Min, kMinFaces},
+        {Sb_Close, kCloseFaces}, {Sb_Lang_Up, kUpArrowFaces},   {Sb_Lang_Down, kDownArrowFaces},
+    };
+    for (const auto& [button, faces] : buttons)
+        button->SetListIndex(HoverPicture(faces, Hovered(button, cursor)));
+}
+
+void TfmMain::ShowOffArrowHover(QPoint cursor) {
+    const std::pair<ui::TLMDLImage*, HoverFaces> arrows[] = {
+        {Sb_Off_1_Up, kUpArrowFaces},
+        {Sb_Off_1_Down, kDownArrowFaces},
+        {Sb_Off_2_Up, kUpArrowFaces},
+        {Sb_Off_2_Down, kDownArrowFaces},
+    };
+    for (const auto& [arrow, faces] : arrows)
+        arrow->SetListIndex(HoverPicture(faces, Hovered(arrow, cursor)));
+}
+
+// Counts only while the generator plays; the action fires on the tick that meets the chosen delay.
+void TfmMain::CountOff() {
+    if (!Generator_On)
+        return;
+    const OffTick tick = CountOffTick(Off_Count, Off_1);
+    Off_Count = tick.count;
+    if (!tick.fire)
+        return;
+    if (Off_2 == kOffActionClose)
+        close();
+    else if (Off_2 == kOffActionShutdown)
+        ShutdownComputer();
+}
+
+// The power-off may end this program with the session at any moment, so what the user chose is kept before
+// it is asked for, in the same way an orderly end keeps it.
+void TfmMain::ShutdownComputer() {
+    SettingsStore::WriteLanguage(Lang_Num);
+    SettingsStore::WriteMainSettings(*this);
+    if (m_services.powerOff)
+        m_services.powerOff();
 }
 
 // The face is drawn anew only when it changes: the picture list never changes, so the face shown is

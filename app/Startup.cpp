@@ -5,6 +5,7 @@
 #include "audio/WaveOutThreadPlayWL.h"
 #include "i18n/Help.h"
 #include "platform/AudioHost.h"
+#include "platform/Power.h"
 #include "platform/Termination.h"
 
 #include <QApplication>
@@ -95,7 +96,9 @@ int RunMurmex(int& argc, char** argv) {
     // The main window ends the program when it is closed, also while it is hidden in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    auto fmMain = std::make_unique<TfmMain>();
+    MainServices services;
+    services.powerOff = platform::RequestPowerOff;
+    auto fmMain = std::make_unique<TfmMain>(std::move(services));
     fmMain->Lang_Num = KnownLanguage(SettingsStore::ReadLanguage());
     auto fmHelp = std::make_unique<TfmHelp>();
     fmMain->fmHelp = fmHelp.get();

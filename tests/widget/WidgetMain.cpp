@@ -83,6 +83,10 @@ int main(int argc, char** argv) {
     int failed = 0;
     for (const auto& make : murmex::test::Registry()) {
         const std::unique_ptr<QObject> test = make();
+        // MURMEX_WIDGET_CLASS=Name runs one test class only, for a quick look while working on it.
+        const QByteArray only = qgetenv("MURMEX_WIDGET_CLASS");
+        if (!only.isEmpty() && only != test->metaObject()->className())
+            continue;
         murmex::test::SetCursor({-10000, -10000});
         QFile::remove(murmex::test::WidgetSettingsFile());
         QFile::remove(murmex::test::WidgetDeviceIni());

@@ -1,0 +1,113 @@
+// The auto-off countdown over synthetic ticks of 100 ms, and its two wrapping selectors.
+#include "app/AutoOff.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <vector>
+
+using namespace murmex;
+
+namespace {
+
+// The countdown as the work timer drives it: ticks count only while playing.
+struct Countdown {
+    std::int32_t count = 0;
+    std::vector<std::int64_t> fired; // the tick numbers, counted from the first, at which the action fired
+    std::int64_t ticks = 0;
+
+    void Run(std::int64_t n, std::int32_t off1, bool playing = true) {
+        for (std::int64_t i = 0; i < n; ++i) {
+            ++ticks;
+            if (!playing)
+                continue;
+            const OffTick tick = CountOffTick(count, off1);
+            count = tick.count;
+            if (tick.fire)
+                fired.push_back(ticks);
+        }
+    }
+};
+
+constexpr std::int32_t kMinute = 600;
+
+} // namespace
+
+TEST(AutoOffTest, TenMinutesFireAtTick6000ExactlyOnce) {
+    Countdown c;
+    c.Run(20 * kMinute, 1);
+    EXPECT_EQ(c.fired, std::vector<std::int64_t>{6000});
+}
+
+TEST(AutoOffTest, StoppingPausesTheCountWithoutResettingIt) {
+    Countdown c;
+    c.Run(6 * kMinute, 1);
+    c.Run(30 * kMinute, 1, false);
+    EXPECT_EQ(c.count, 6 * kMinute);
+    EXPECT_TRUE(c.fired.empty());
+    c.Run(4 * kMinute, 1);
+    ASSERT_EQ(c.fired.size(), 1u);
+    EXPECT_EQ(c.fired[0], c.ticks);
+}
+
+TEST(AutoOffTest, ADelayAlreadyPassedNeverFires) {
+    Countdown c;
+    c.Run(40 * kMinute, 9); // "60"
+    c.Run(60 * kMinute, 3); // "30", chosen at 40 minutes
+    EXPECT_TRUE(c.fired.empty());
+    // A delay whose limit still lies ahead fires when the count meets it.
+    c.count = 40 * kMinute;
+    c.Run(20 * kMinute, 9);
+    EXPECT_EQ(c.fired.size(), 1u);
+}
+
+TEST(AutoOffTest, OffResetsOnlyWhilePlaying) {
+    Countdown c;
+    c.Run(5 * kMinute, 1);
+    c.Run(10, 0, false); // "--" while stopped keeps the count
+    EXPECT_EQ(c.count, 5 * kMinute);
+    c.Run(1, 0); // "--" while playing resets it at the next tick
+    EXPECT_EQ(c.count, 0);
+    c.Run(10 * kMinute, 1);
+    EXPECT_EQ(c.fired.size(), 1u);
+    // A spent countdown fires again only after a reset through "--" while playing.
+    c.Run(30 * kMinute, 1);
+    EXPECT_EQ(c.fired.size(), 1u);
+    c.Run(1, 0);
+    c.Run(10 * kMinute, 1);
+    EXPECT_EQ(c.fired.size(), 2u);
+}
+
+TEST(AutoOffTest, TheCountSaturatesInsteadOfOverflowing) {
+    constexpr auto top = std::numeric_limits<std::int32_t>::max();
+    EXPECT_EQ(CountOffTick(top - 1, 9).count, top);
+    const OffTick last = CountOffTick(top, 9);
+    EXPECT_EQ(last.count, top);
+    EXPECT_FALSE(last.fire);
+    // An edited store's delay index outside the table counts but fires nothing.
+    EXPECT_FALSE(CountOffTick(5999, 10).fire);
+}
+
+TEST(AutoOffTest, EveryDelayFiresAtItsOwnLimit) {
+    const char* texts[] = {"--", "10", "20", "30", "35", "40", "45", "50", "55", "60"};
+    const std::int32_t minutes[] = {0, 10, 20, 30, 35, 40, 45, 50, 55, 60};
+    for (std::int32_t off1 = 1; off1 < 10; ++off1) {
+        SCOPED_TRACE(off1);
+        EXPECT_EQ(kOffDelays[std::size_t(off1)].text, texts[off1]);
+        Countdown c;
+        c.Run(61 * kMinute, off1);
+        EXPECT_EQ(c.fired, std::vector<std::int64_t>{minutes[off1] * kMinute});
+    }
+    EXPECT_EQ(kOffDelays[0].text, texts[0]);
+}
+
+TEST(AutoOffTest, BothSelectorsWrapAround) {
+    EXPECT_EQ(WrapOffDelay(10), 0); // up from "60"
+    EXPECT_EQ(WrapOffDelay(-1), 9); // down from "--"
+    EXPECT_EQ(WrapOffDelay(12), 0); // an edited store
+    EXPECT_EQ(WrapOffDelay(std::numeric_limits<std::int32_t>::min()), 9);
+    EXPECT_EQ(WrapOffDelay(5), 5);
+    EXPECT_EQ(WrapOffAction(2), kOffActionClose);
+    EXPECT_EQ(WrapOffAction(-1), kOffActionShutdown);
+    EXPECT_EQ(WrapOffAction(kOffActionShutdown), kOffActionShutdown);
+}
