@@ -6,7 +6,6 @@
 #include "app/SettingsStore.h"
 #include "app/Sliders.h"
 #include "audio/ClipRecords.h"
-#include "i18n/Help.h"
 #include "platform/AudioHost.h"
 #include "ui/FormShape.h"
 #include "ui/LImage.h"
@@ -64,7 +63,7 @@ void TfmMain::FormCreate() {
 // borderless from its creation; changing window flags here would hide it again.
 void TfmMain::FormShow() {
     move(TopCentreLeft(m_services.virtualScreenWidth(), width()), kFormTop);
-    // Later here: apply the language.
+    ApplyLanguage();
     const int scaleTop = Img_1_L->y();
     // The title buttons, the settings controls (moved and hidden until their page shows them), the tab
     // strip, the generator lamp, the title labels, the generator heading, both volume scales and the
@@ -75,11 +74,10 @@ void TfmMain::FormShow() {
     for (ui::TDirectPicture* picture : {m_generatorFace, m_scaleLeft, m_scaleRight})
         picture->raise();
     LMDShapeHint1->SetHintsShown(HintShow);
-    if (fmHelp)
-        Sb_Generator->setToolTip(Generator_On ? fmHelp->Str_Gen_Stop : fmHelp->Str_Gen_Start);
     if (Edit_Focus->isEnabled() && Edit_Focus->focusPolicy() != Qt::NoFocus)
         Edit_Focus->setFocus();
-    // Later here: the auto-off delay and action.
+    ShowOffDelay();
+    ShowOffAction();
     UpdateNoiseMarks();
     UpdateOptionMarks();
     UpdateSPDIFMark();

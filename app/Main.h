@@ -264,6 +264,25 @@ public:
     void UpdateSettingsPage();
     void UpdateOptionMarks();
 
+    // Languages and the auto-off selectors.
+    // Fills the text holder for Lang_Num and shows its texts, hints and lettered pictures on the window.
+    void ApplyLanguage();
+    void Sb_Lang_UpClick();
+    void Sb_Lang_DownClick();
+    // The delay and action selectors wrap around and show their choice; the action shows only with a delay
+    // chosen on the options page.
+    void ShowOffDelay();
+    void ShowOffAction();
+    void Sb_Off_1_UpClick();
+    void Sb_Off_1_DownClick();
+    void Sb_Off_2_UpClick();
+    void Sb_Off_2_DownClick();
+    // The hints of the generator button and its lamp for the generator's state, in the current language.
+    void ShowGeneratorHints();
+
+private:
+    void ConnectLanguageAndOff();
+
 signals:
     // The window was closed; being the main window, this ends the program.
     void Closed();

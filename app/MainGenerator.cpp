@@ -4,7 +4,6 @@
 
 #include "app/Generator.h"
 #include "audio/WaveOutThreadPlayWL.h"
-#include "i18n/Help.h"
 #include "ui/IIndicator.h"
 #include "ui/LImage.h"
 #include "ui/Surfaces.h"
@@ -27,8 +26,6 @@ void TfmMain::StartGenerator() {
     m_playerErrorSeen = false;
     Timer_Indicator->start();
     ShowGeneratorLamp();
-    if (fmHelp)
-        Sb_Generator->setToolTip(fmHelp->Str_Gen_Stop);
     for (ui::TLMDLImage* control : NoiseControls())
         control->setCursor(NoiseCursor(true));
 }
@@ -40,15 +37,12 @@ void TfmMain::StopGenerator() {
     ShowGeneratorLamp();
     Left_Indicator->SetValue(0);
     Right_Indicator->SetValue(0);
-    if (fmHelp)
-        Sb_Generator->setToolTip(fmHelp->Str_Gen_Start);
     UpdateNoiseMarks();
 }
 
 void TfmMain::ShowGeneratorLamp() {
     Indicator_Generator->SetBrushColor(ui::FromWinColour(GeneratorLampColour(Generator_On)));
-    if (fmHelp)
-        Indicator_Generator->setToolTip(Generator_On ? fmHelp->Str_Gen_Working : fmHelp->Str_Gen_Stopped);
+    ShowGeneratorHints();
 }
 
 void TfmMain::Sb_GeneratorMouseDown(Qt::MouseButton button) {

@@ -1,11 +1,16 @@
 // The text holder: one string per text of the interface, all in the current language. Created once at
 // start-up after the main window, never shown; other code reads a slot at the moment it shows the text.
-// UI thread only.
+// The English and Russian texts, and the pictures whose lettering is in a language, are data here; the
+// window applies them. The holder: UI thread only; the tables: any thread.
 #pragma once
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
 
 namespace murmex {
 
@@ -47,5 +52,48 @@ struct TfmHelp {
     QString Str_Hint_Off_2;
     QString Str_Off_Title;
 };
+
+// The language the arrows switch to: with two languages each arrow simply toggles, and any other language
+// gives way to English.
+constexpr std::int32_t OtherLanguage(std::int32_t langNum) {
+    return langNum == 0 ? 1 : 0;
+}
+
+// One slot of the holder with its text in each language (UTF-8).
+struct HelpText {
+    QString TfmHelp::*slot;
+    std::string_view english;
+    std::string_view russian;
+};
+
+// Every slot of the holder, once each, in the holder's order.
+std::span<const HelpText> HelpTexts();
+
+// Every slot receives its text in language `langNum` (0 English, 1 Russian); for any other language every
+// slot stays as it is.
+void FillHelp(TfmHelp& help, std::int32_t langNum);
+
+// The pictures of BitmapList_Btn whose lettering is in the language: the eight noise names and the headings
+// of the generator, volume and settings areas.
+struct LanguagePictures {
+    std::array<int, 8> noiseNames;
+    int generator;
+    int volume;
+    int setting;
+
+    bool operator==(const LanguagePictures&) const = default;
+};
+
+// The pictures of language `langNum`, or nothing for a language that has none (the pictures then stay).
+constexpr std::optional<LanguagePictures> PicturesFor(std::int32_t langNum) {
+    switch (langNum) {
+    case 0:
+        return LanguagePictures{{42, 43, 44, 45, 46, 47, 48, 49}, 61, 63, 65};
+    case 1:
+        return LanguagePictures{{34, 35, 36, 37, 38, 39, 40, 41}, 60, 62, 64};
+    default:
+        return std::nullopt;
+    }
+}
 
 } // namespace murmex

@@ -1,5 +1,6 @@
 #include "tests/widget/WidgetTest.h"
 
+#include "i18n/Help.h"
 #include "platform/AudioHost.h"
 
 #include <QApplication>
@@ -65,8 +66,22 @@ MainServices TestServices(int screenWidth, QStringList* errors) {
     return services;
 }
 
+namespace {
+
+// A main window with its own text holder, as the program gives it one.
+class WindowWithTexts : public TfmMain {
+public:
+    explicit WindowWithTexts(MainServices services) : TfmMain(std::move(services)) { fmHelp = &m_help; }
+    ~WindowWithTexts() override { fmHelp = nullptr; }
+
+private:
+    TfmHelp m_help;
+};
+
+} // namespace
+
 std::unique_ptr<TfmMain> MakeMainWindow(int screenWidth, QStringList* errors) {
-    return std::make_unique<TfmMain>(TestServices(screenWidth, errors));
+    return std::make_unique<WindowWithTexts>(TestServices(screenWidth, errors));
 }
 
 } // namespace murmex::test

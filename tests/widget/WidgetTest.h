@@ -28,7 +28,7 @@ void SetCursor(QPoint screen);
 
 // Services of a main window on a desktop `screenWidth` pixels wide: errors it would show land in `errors`
 // (a test without that list fails on any error box), the device choice goes to WidgetDeviceIni(), the
-// cursor is where SetCursor put it.
+// cursor is where SetCursor put it. The window has a text holder of its own.
 MainServices TestServices(int screenWidth = 1280, QStringList* errors = nullptr);
 std::unique_ptr<TfmMain> MakeMainWindow(int screenWidth = 1280, QStringList* errors = nullptr);
 

@@ -18,12 +18,10 @@ using namespace murmex;
 
 namespace {
 
-TfmHelp Texts() {
+// The texts a window shows in English, its language when nothing is stored.
+TfmHelp English() {
     TfmHelp help;
-    help.Str_Gen_Start = QStringLiteral("start");
-    help.Str_Gen_Stop = QStringLiteral("stop");
-    help.Str_Gen_Working = QStringLiteral("working");
-    help.Str_Gen_Stopped = QStringLiteral("stopped");
+    FillHelp(help, 0);
     return help;
 }
 
@@ -65,9 +63,8 @@ private slots:
     }
 
     void startAndStopShowTheStateAndLockTheChoice() {
-        TfmHelp help = Texts();
+        const TfmHelp english = English();
         const auto fm = test::MakeMainWindow();
-        fm->fmHelp = &help;
         fm->Noise_Num = 5;
         fm->Value_L = 40;
         fm->Value_R = 0;
@@ -78,8 +75,8 @@ private slots:
         QCOMPARE(audio::WOThreadCount(), 1);
         QVERIFY(fm->Timer_Indicator->isActive());
         QCOMPARE(fm->Indicator_Generator->BrushColor(), QColor(0xFF, 0x00, 0x00));
-        QCOMPARE(fm->Indicator_Generator->toolTip(), QStringLiteral("working"));
-        QCOMPARE(fm->Sb_Generator->toolTip(), QStringLiteral("stop"));
+        QCOMPARE(fm->Indicator_Generator->toolTip(), english.Str_Gen_Working);
+        QCOMPARE(fm->Sb_Generator->toolTip(), english.Str_Gen_Stop);
         QVERIFY(AllCursors(*fm, Qt::ForbiddenCursor));
         QCOMPARE(Marks(*fm), MarkOn(5));
 
@@ -97,9 +94,9 @@ private slots:
         QVERIFY(!fm->Generator_On);
         QVERIFY(!fm->Timer_Indicator->isActive());
         QCOMPARE(fm->Indicator_Generator->BrushColor(), QColor(0x00, 0x80, 0xC0));
-        QCOMPARE(fm->Indicator_Generator->toolTip(), QStringLiteral("stopped"));
+        QCOMPARE(fm->Indicator_Generator->toolTip(), english.Str_Gen_Stopped);
         QCOMPARE(fm->Left_Indicator->Value(), 0);
-        QCOMPARE(fm->Sb_Generator->toolTip(), QStringLiteral("start"));
+        QCOMPARE(fm->Sb_Generator->toolTip(), english.Str_Gen_Start);
         QVERIFY(AllCursors(*fm, Qt::PointingHandCursor));
         QVERIFY(audio::WaitForNoWOThreads(2000));
 
@@ -112,9 +109,8 @@ private slots:
 
     // A restored window shows a running generator as running.
     void aShowWhileRunningKeepsTheRunningLook() {
-        TfmHelp help = Texts();
+        const TfmHelp english = English();
         const auto fm = test::MakeMainWindow();
-        fm->fmHelp = &help;
         fm->show();
         fm->Sb_GeneratorClick();
         fm->hide();
@@ -122,7 +118,7 @@ private slots:
         fm->show();
         QVERIFY(fm->Timer_Indicator->isActive());
         QCOMPARE(fm->Indicator_Generator->BrushColor(), QColor(0xFF, 0x00, 0x00));
-        QCOMPARE(fm->Sb_Generator->toolTip(), QStringLiteral("stop"));
+        QCOMPARE(fm->Sb_Generator->toolTip(), english.Str_Gen_Stop);
         QVERIFY(AllCursors(*fm, Qt::ForbiddenCursor));
         fm->Cb_NoiseClick(2);
         QCOMPARE(fm->Noise_Num, 1);

@@ -97,21 +97,20 @@ private slots:
     }
 
     void theLampShowsTheGeneratorState() {
-        TfmHelp help;
-        help.Str_Gen_Working = QStringLiteral("working");
-        help.Str_Gen_Stopped = QStringLiteral("stopped");
+        TfmHelp help, english;
+        FillHelp(english, 0);
         Probe fm;
         fm.fmHelp = &help;
         fm.show();
         QCOMPARE(fm.Indicator_Generator->BrushColor(), QColor(0x00, 0x80, 0xC0));
-        QCOMPARE(fm.Indicator_Generator->toolTip(), QStringLiteral("stopped"));
+        QCOMPARE(fm.Indicator_Generator->toolTip(), english.Str_Gen_Stopped);
         QCOMPARE(fm.Indicator_Generator->geometry(), QRect(1, 1, 20, 7));
         QCOMPARE(fm.Panel_Indicator_Generator->geometry(), QRect(750, 37, 22, 9));
         fm.hide();
         fm.Generator_On = true;
         fm.show();
         QCOMPARE(fm.Indicator_Generator->BrushColor(), QColor(0xFF, 0x00, 0x00));
-        QCOMPARE(fm.Indicator_Generator->toolTip(), QStringLiteral("working"));
+        QCOMPARE(fm.Indicator_Generator->toolTip(), english.Str_Gen_Working);
     }
 
     void directPicturesStayOverTheirControlsOnEveryRepaint() {
