@@ -74,7 +74,7 @@ void TfmMain::FormShow() {
     Vol_Base_Y = scaleTop + 91;
     for (ui::TDirectPicture* picture : {m_generatorFace, m_scaleLeft, m_scaleRight})
         picture->raise();
-    LMDShapeHint1->SetHintsShown(HintShow);
+    ApplyHintShow();
     if (fmHelp)
         Sb_Generator->setToolTip(Generator_On ? fmHelp->Str_Gen_Stop : fmHelp->Str_Gen_Start);
     if (Edit_Focus->isEnabled() && Edit_Focus->focusPolicy() != Qt::NoFocus)

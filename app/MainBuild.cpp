@@ -180,6 +180,7 @@ void TfmMain::ConnectHandlers() {
     Handle(Btn_Yellow_1, &TLMDLImage::Click, &TfmMain::Btn_Yellow_1Click);
     Handle(Btn_Yellow_2, &TLMDLImage::Click, &TfmMain::Btn_Yellow_2Click);
     Handle(Btn_Yellow_3, &TLMDLImage::Click, &TfmMain::Btn_Yellow_3Click);
+    ConnectTrayAndOptions();
 }
 
 } // namespace murmex
