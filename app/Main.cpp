@@ -73,7 +73,7 @@ void TfmMain::FormShow() {
     Vol_Base_Y = scaleTop + 91;
     for (ui::TDirectPicture* picture : {m_generatorFace, m_scaleLeft, m_scaleRight})
         picture->raise();
-    LMDShapeHint1->SetHintsShown(HintShow);
+    ApplyHintShow();
     if (Edit_Focus->isEnabled() && Edit_Focus->focusPolicy() != Qt::NoFocus)
         Edit_Focus->setFocus();
     ShowOffDelay();

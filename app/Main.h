@@ -11,6 +11,8 @@
 #include "ui/MainControls.h"
 
 #include <QImage>
+#include <QStringList>
+#include <QUrl>
 #include <QWidget>
 
 #include <array>
@@ -59,12 +61,21 @@ struct MainServices {
     audio::SndDeviceLibrary soundDevices;
     // Turns the computer off for the auto-off; nothing when not given, so no test can reach the real one.
     std::function<void()> powerOff;
+    // Asked at every minimise: without a notification area the window goes to the taskbar instead.
+    std::function<bool()> trayAvailable = platform::TrayAvailable;
+    // The help file and the web page are handed to the desktop; whether they open is not reported.
+    std::function<void(const QUrl& url)> openUrl = platform::OpenUrl;
+    // Where the help files are looked for, in order.
+    std::function<QStringList()> helpFolders = DefaultHelpFolders;
 
     static void ShowErrorBox(const QString& message);
     // Beside the program, named like it with ".ini", when the program's folder can be written (a portable
     // copy); else in the user's own settings folder.
     static QString DefaultDeviceIniPath();
     static QString DeviceIniPath(const QString& programPath, bool programFolderWritable, const QString& userFolder);
+    // The working folder first, as a help file has always been found there; then beside the program, which is
+    // where a build or a portable copy keeps them; then the data folders of an installed program.
+    static QStringList DefaultHelpFolders();
 };
 
 // One entry of the output device choice; entry 1 is the output the generator plays on.
@@ -280,8 +291,25 @@ public:
     // The hints of the generator button and its lamp for the generator's state, in the current language.
     void ShowGeneratorHints();
 
+    // Tray, minimise, options, help and web.
+    // Puts the window away into the tray, or onto the taskbar when there is no tray; everything goes on
+    // running. The icon's double click brings the window back as on the first show.
+    void Sb_MinClick();
+    void TrayIconDblClick();
+    void TrayMenu_3Click();
+    void TrayMenu_4Click();
+    // Open the help file or the maker's web page of the language; nothing for a language without them.
+    void Sb_HelpClick();
+    void Sb_InternetClick();
+    // The handlers of the two option tick boxes and their labels.
+    void Cb_HintShowClick();
+    void Cb_Min_FormShowClick();
+
 private:
     void ConnectLanguageAndOff();
+    void ConnectTrayAndOptions();
+    // Hints of the whole application, the tray menu's included, on or off as HintShow says.
+    void ApplyHintShow();
 
 signals:
     // The window was closed; being the main window, this ends the program.

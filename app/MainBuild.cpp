@@ -181,6 +181,7 @@ void TfmMain::ConnectHandlers() {
     Handle(Btn_Yellow_2, &TLMDLImage::Click, &TfmMain::Btn_Yellow_2Click);
     Handle(Btn_Yellow_3, &TLMDLImage::Click, &TfmMain::Btn_Yellow_3Click);
     ConnectLanguageAndOff();
+    ConnectTrayAndOptions();
 }
 
 } // namespace murmex

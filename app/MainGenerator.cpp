@@ -24,7 +24,9 @@ void TfmMain::StartGenerator() {
     btPlayThreadClick();
     Generator_On = true;
     m_playerErrorSeen = false;
-    Timer_Indicator->start();
+    // A start from the tray menu leaves the level lamps' timer resting until the window is seen again.
+    if (isVisible() && !isMinimized())
+        Timer_Indicator->start();
     ShowGeneratorLamp();
     for (ui::TLMDLImage* control : NoiseControls())
         control->setCursor(NoiseCursor(true));

@@ -17,7 +17,8 @@ namespace murmex {
 
 void TfmMain::Timer_WorkTimer() {
     if (First_Tick && isActiveWindow()) {
-        // Later here: minimise to the tray when the user asked to start so.
+        if (Min_FormShow)
+            Sb_MinClick();
         ApplyStoredVolumes();
         First_Tick = false;
     }

@@ -1,8 +1,11 @@
 #include "platform/Desktop.h"
 
 #include <QCursor>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSystemTrayIcon>
+#include <QUrl>
 
 namespace murmex::platform {
 
@@ -13,6 +16,14 @@ int VirtualScreenWidth() {
 
 QPoint CursorPos() {
     return QCursor::pos();
+}
+
+bool TrayAvailable() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void OpenUrl(const QUrl& url) {
+    QDesktopServices::openUrl(url);
 }
 
 } // namespace murmex::platform

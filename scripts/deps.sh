@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev libx11-dev portaudio19-dev libasound2-dev libasound2-plugins
     fonts-dejavu-core fonts-dejavu-extra
     libgtest-dev libgmock-dev clang libclang-rt-14-dev clang-format
-    pulseaudio pulseaudio-utils xvfb xauth xdotool x11-utils imagemagick trayer
+    pulseaudio pulseaudio-utils xvfb xauth xdotool x11-utils imagemagick trayer dbus-daemon
 )
 if [[ "${1:-}" == "--bench" ]]; then
     packages+=(sox libsox-fmt-pulse gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-pulseaudio procps)

@@ -39,10 +39,10 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="suppressions=$root/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
 bash scripts/testenv.sh bash -c '
     set -e
-    ctest --test-dir build --output-on-failure -j "$1"
+    ctest --test-dir build --output-on-failure -j "$1" -LE long
     echo
     echo "=== the suite again under AddressSanitizer and UndefinedBehaviorSanitizer"
-    ctest --test-dir build-asan --output-on-failure -j "$1"
+    ctest --test-dir build-asan --output-on-failure -j "$1" -LE long
     echo
     echo "=== the threaded tests under ThreadSanitizer"
     ctest --test-dir build-tsan --output-on-failure -j "$1" -L threads

@@ -17,6 +17,10 @@
 #                                              2 channels), growing for the whole run
 #   MURMEX_TEST_PCM, MURMEX_TEST_PCM_2         the ALSA PCM (and PortAudio device) name of each sink
 #   MURMEX_TEST_TMP                            a scratch folder removed at the end
+#   MURMEX_TEST_TRAY_HOST                      the command line of the tray host
+#   MURMEX_TEST_TRAY_PID_FILE                  holds the tray host's process; a test that ends the host and
+#                                              starts another one writes the new one's there, and that one
+#                                              is ended with the environment
 set -euo pipefail
 
 [[ $# -ge 1 ]] || { echo "usage: $0 COMMAND [ARGS...]" >&2; exit 2; }
@@ -25,6 +29,11 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/murmex-env.XXXXXX")
 pids=()
 teardown() {
     local pid
+    # The tray host a test has started again, if it has: only while it is still a tray host.
+    if [[ -s "$tmp/trayer.pid" ]]; then
+        pid=$(cat "$tmp/trayer.pid")
+        [[ "$(ps -o comm= -p "$pid" 2>/dev/null)" == trayer ]] && pids+=("$pid")
+    fi
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
         pid=${pids[i]}
         kill "$pid" 2>/dev/null || true
@@ -54,9 +63,10 @@ exec {dfd}>&-
 [[ "$display" =~ ^[0-9]+$ ]] || { echo "testenv: Xvfb did not start" >&2; cat "$log/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$display"
 
-trayer --edge top --align right --widthtype request --height 24 --SetDockType true --expand true \
-    >"$log/trayer.log" 2>&1 &
-pids+=($!)
+export MURMEX_TEST_TRAY_HOST="trayer --edge top --align right --widthtype request --height 24 --SetDockType true --expand true"
+export MURMEX_TEST_TRAY_PID_FILE="$tmp/trayer.pid"
+$MURMEX_TEST_TRAY_HOST >"$log/trayer.log" 2>&1 &
+echo $! >"$MURMEX_TEST_TRAY_PID_FILE"
 
 # --- Sound server with two null sinks -------------------------------------------------------------------
 export XDG_RUNTIME_DIR="$tmp/run"

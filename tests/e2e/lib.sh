@@ -252,3 +252,74 @@ close_murmex() {
     "$XCLOSE_BIN" "$WINDOW"
     expect_exit 0
 }
+
+# --- The tray host (trayer) of the test environment. A test may end it and start another; testenv.sh ends
+# whichever one runs when the environment goes.
+
+tray_host_running() {
+    xwininfo -name panel >/dev/null 2>&1
+}
+
+# Ends the tray host and waits until its panel is gone.
+stop_tray_host() {
+    local pid
+    pid=$(cat "$MURMEX_TEST_TRAY_PID_FILE")
+    [[ "$(ps -o comm= -p "$pid" 2>/dev/null)" == trayer ]] || fail "no tray host runs as process $pid"
+    kill "$pid"
+    for _ in $(seq 200); do
+        tray_host_running || return 0
+        sleep 0.1
+    done
+    fail "the tray host did not end"
+}
+
+# Starts a tray host like the environment's own and waits until its panel is there.
+start_tray_host() {
+    $MURMEX_TEST_TRAY_HOST >/dev/null 2>&1 </dev/null &
+    echo $! >"$MURMEX_TEST_TRAY_PID_FILE"
+    for _ in $(seq 200); do
+        tray_host_running && return 0
+        sleep 0.1
+    done
+    fail "the tray host did not start"
+}
+
+# "x y width height" on the screen of Murmex's icon docked in the tray host; nothing when it has none.
+tray_icon() {
+    xwininfo -name panel -tree 2>/dev/null | awk '/"Murmex": \("murmex"/ {
+        split($(NF - 1), size, /[x+]/); split($NF, at, /\+/); print at[2], at[3], size[1], size[2]; exit }'
+}
+
+# Waits up to SECONDS (default 20) until Murmex's icon is in the tray host and prints where it is.
+wait_tray_icon() {
+    local deadline=$((SECONDS + ${1:-20})) icon
+    while ((SECONDS < deadline)); do
+        icon=$(tray_icon)
+        [[ -n "$icon" ]] && echo "$icon" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Waits up to SECONDS (default 20) until the tray host holds no icon of Murmex.
+wait_no_tray_icon() {
+    local deadline=$((SECONDS + ${1:-20}))
+    while [[ -n "$(tray_icon)" ]]; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
+
+# The map state of the main window: IsViewable, IsUnMapped or IsUnviewable.
+map_state() {
+    xwininfo -id "$WINDOW" | sed -n 's/^ *Map State: //p'
+}
+
+# Waits up to SECONDS (default 20) until the main window's map state is STATE.
+wait_map_state() {
+    local want=$1 deadline=$((SECONDS + ${2:-20}))
+    while [[ "$(map_state)" != "$want" ]]; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.05
+    done
+}

@@ -63,6 +63,10 @@ MainServices TestServices(int screenWidth, QStringList* errors) {
             QTest::qFail(qPrintable(QStringLiteral("unexpected error box: ") + message), __FILE__, __LINE__);
     };
     services.deviceIniPath = WidgetDeviceIni;
+    // Nothing of a test ever reaches the desktop's programs; a test that opens something says where it goes.
+    services.openUrl = [](const QUrl& url) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected open: ") + url.toString()), __FILE__, __LINE__);
+    };
     return services;
 }
 

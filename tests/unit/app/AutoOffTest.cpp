@@ -106,8 +106,11 @@ TEST(AutoOffTest, BothSelectorsWrapAround) {
     EXPECT_EQ(WrapOffDelay(-1), 9); // down from "--"
     EXPECT_EQ(WrapOffDelay(12), 0); // an edited store
     EXPECT_EQ(WrapOffDelay(std::numeric_limits<std::int32_t>::min()), 9);
+    EXPECT_EQ(WrapOffDelay(std::numeric_limits<std::int32_t>::max()), 0);
     EXPECT_EQ(WrapOffDelay(5), 5);
     EXPECT_EQ(WrapOffAction(2), kOffActionClose);
     EXPECT_EQ(WrapOffAction(-1), kOffActionShutdown);
     EXPECT_EQ(WrapOffAction(kOffActionShutdown), kOffActionShutdown);
+    EXPECT_EQ(WrapOffAction(std::numeric_limits<std::int32_t>::max()), kOffActionClose);
+    EXPECT_EQ(WrapOffAction(std::numeric_limits<std::int32_t>::min()), kOffActionShutdown);
 }

@@ -1,6 +1,4 @@
-// The text table of the two languages, the pictures lettered in a language, and the auto-off's delay table
-// with its wrapping selectors and countdown.
-#include "app/AutoOff.h"
+// The text table of the two languages and the pictures lettered in a language.
 #include "i18n/Help.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +6,6 @@
 #include <QString>
 
 #include <climits>
-#include <vector>
 
 namespace murmex {
 namespace {
@@ -100,59 +97,6 @@ TEST(LanguagePicturesTest, TheArrowsToggleAndLeaveAnUnknownLanguageForEnglish) {
     EXPECT_EQ(OtherLanguage(OtherLanguage(0)), 0);
     for (std::int32_t other : {2, -1, INT_MIN, INT_MAX})
         EXPECT_EQ(OtherLanguage(other), 0) << other;
-}
-
-// The delay shown is the number of minutes after which the action fires, ten a step up to 30 and five a
-// step after that.
-TEST(AutoOffTest, EveryDelayFiresAfterTheMinutesItShows) {
-    ASSERT_EQ(kOffDelays.size(), 10u);
-    EXPECT_EQ(kOffDelays[0].text, "--");
-    EXPECT_EQ(kOffDelays[0].ticks, 0);
-    int previous = 0;
-    for (std::size_t i = 1; i < kOffDelays.size(); ++i) {
-        const int minutes = Utf8(kOffDelays[i].text).toInt();
-        EXPECT_EQ(minutes - previous, minutes <= 30 ? 10 : 5) << kOffDelays[i].text;
-        EXPECT_EQ(kOffDelays[i].ticks, minutes * 600) << kOffDelays[i].text;
-        previous = minutes;
-    }
-    EXPECT_EQ(previous, 60);
-}
-
-TEST(AutoOffTest, BothSelectorsWrapAround) {
-    for (std::int32_t i = 0; i <= 9; ++i)
-        EXPECT_EQ(WrapOffDelay(i), i);
-    EXPECT_EQ(WrapOffDelay(10), 0);
-    EXPECT_EQ(WrapOffDelay(12), 0);
-    EXPECT_EQ(WrapOffDelay(INT_MAX), 0);
-    EXPECT_EQ(WrapOffDelay(-1), 9);
-    EXPECT_EQ(WrapOffDelay(INT_MIN), 9);
-    EXPECT_EQ(WrapOffAction(0), kOffActionClose);
-    EXPECT_EQ(WrapOffAction(1), kOffActionShutdown);
-    EXPECT_EQ(WrapOffAction(2), kOffActionClose);
-    EXPECT_EQ(WrapOffAction(INT_MAX), kOffActionClose);
-    EXPECT_EQ(WrapOffAction(-1), kOffActionShutdown);
-    EXPECT_EQ(WrapOffAction(INT_MIN), kOffActionShutdown);
-}
-
-TEST(AutoOffTest, TheCountdownFiresOnceExactlyAtItsDelay) {
-    for (std::int32_t off1 = 1; off1 <= 9; ++off1) {
-        SCOPED_TRACE(testing::Message() << "delay " << kOffDelays[std::size_t(off1)].text);
-        std::int32_t count = 0;
-        std::vector<std::int32_t> fired;
-        for (int tick = 0; tick < kOffDelays[std::size_t(off1)].ticks + 50; ++tick) {
-            const OffTick next = CountOffTick(count, off1);
-            EXPECT_EQ(next.count, count + 1);
-            if (next.fire)
-                fired.push_back(next.count);
-            count = next.count;
-        }
-        EXPECT_EQ(fired, std::vector<std::int32_t>{kOffDelays[std::size_t(off1)].ticks});
-    }
-    EXPECT_EQ(CountOffTick(5999, 0).count, 0) << "no delay resets the count";
-    EXPECT_FALSE(CountOffTick(5999, 0).fire);
-    EXPECT_FALSE(CountOffTick(5999, 12).fire) << "a delay the table lacks never fires";
-    EXPECT_FALSE(CountOffTick(INT_MAX, 1).fire);
-    EXPECT_EQ(CountOffTick(INT_MAX, 1).count, INT_MAX);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "tests/widget/WidgetTest.h"
 #include "ui/LImage.h"
+#include "ui/Tray.h"
 
 #include <QSettings>
 #include <QSignalSpy>
@@ -128,6 +129,27 @@ private slots:
         QVERIFY(fm.isVisible());
         QVERIFY(fm.Generator_On);
         QCOMPARE(closed.count(), 0);
+    }
+
+    // Minimise on start waits for the window's first active tick; in the tray the countdown goes on.
+    void minimiseOnStartThenTheCountdownRunsInTheTray() {
+        test::WriteWidgetSettings("[General]\nMin_FormShow=1\nOff_1=1\nOff_2=0\n");
+        MainServices services = test::TestServices();
+        services.trayAvailable = [] { return true; };
+        TfmMain fm(std::move(services));
+        QSignalSpy closed(&fm, &TfmMain::Closed);
+        fm.Timer_WorkTimer();
+        QVERIFY(!fm.TrayIcon->Active());
+        fm.show();
+        fm.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&fm));
+        fm.Timer_WorkTimer();
+        QVERIFY(fm.TrayIcon->Active());
+        QVERIFY(fm.isHidden());
+        fm.Generator_On = true;
+        for (int tick = 0; tick < kTenMinutes; ++tick)
+            fm.Timer_WorkTimer();
+        QCOMPARE(closed.count(), 1);
     }
 };
 
