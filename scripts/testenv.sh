@@ -11,6 +11,8 @@
 # Exported to the command:
 #   DISPLAY, XDG_RUNTIME_DIR, PULSE_SERVER     where the display and the sound server are
 #   MURMEX_TEST_PULSE_PID                      the sound server's process, for measuring what it costs
+#   MURMEX_TEST_PULSE_CTL                      a script that stops the sound server and its recorders and
+#                                              starts them again alike (see scripts/testenv-pulse.sh)
 #   HOME                                       a fresh home folder holding only that .asoundrc
 #   MURMEX_TEST_SINK, MURMEX_TEST_SINK_2       names of the first (default) and the second null sink
 #   MURMEX_TEST_MONITOR, MURMEX_TEST_MONITOR_2 raw recordings of each sink's monitor (s16le, 48000 Hz,
@@ -29,6 +31,8 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/murmex-env.XXXXXX")
 pids=()
 teardown() {
     local pid
+    # The sound server and its recorders, as last started (a test may have started them again).
+    [[ -n "${MURMEX_TEST_PULSE_CTL:-}" ]] && bash "$MURMEX_TEST_PULSE_CTL" stop 2>/dev/null || true
     # The tray host a test has started again, if it has: only while it is still a tray host.
     if [[ -s "$tmp/trayer.pid" ]]; then
         pid=$(cat "$tmp/trayer.pid")
@@ -79,16 +83,6 @@ load-module module-null-sink sink_name=$MURMEX_TEST_SINK rate=48000 channels=2
 load-module module-null-sink sink_name=$MURMEX_TEST_SINK_2 rate=48000 channels=2
 set-default-sink $MURMEX_TEST_SINK
 PA
-HOME="$tmp" pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-    --disable-shm=yes -n -F "$tmp/pulse.pa" --log-target=file:"$log/pulseaudio.log" >/dev/null 2>&1 &
-pids+=($!)
-export MURMEX_TEST_PULSE_PID=$!
-for _ in $(seq 100); do
-    pactl info >/dev/null 2>&1 && break
-    sleep 0.1
-done
-pactl info >/dev/null 2>&1 || { echo "testenv: PulseAudio did not start" >&2; cat "$log/pulseaudio.log" >&2; exit 1; }
-
 # One ALSA output per sink. PortAudio lists the PCMs of the user's configuration by name; the hint makes
 # them show in ALSA's own device list as well.
 export HOME="$tmp/home"
@@ -107,18 +101,15 @@ pcm.$MURMEX_TEST_PCM_2 {
 }
 ASOUND
 
-# An idle null sink delays new streams; one recorder kept connected for the whole run avoids that.
 export MURMEX_TEST_MONITOR="$tmp/monitor.raw" MURMEX_TEST_MONITOR_2="$tmp/monitor_2.raw"
-record_monitor() { # sink, file
-    parec -d "$1.monitor" --latency-msec=10 --format=s16le --rate=48000 --channels=2 \
-        --raw >"$2" 2>"$log/parec.$1.log" &
-    pids+=($!)
-}
-record_monitor "$MURMEX_TEST_SINK" "$MURMEX_TEST_MONITOR"
-record_monitor "$MURMEX_TEST_SINK_2" "$MURMEX_TEST_MONITOR_2"
+export MURMEX_TEST_PULSE_CONFIG="$tmp/pulse.pa" MURMEX_TEST_PULSE_PIDS="$tmp/pulse.pids" MURMEX_TEST_LOG="$log"
+export MURMEX_TEST_PULSE_CTL="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/testenv-pulse.sh"
+: >"$MURMEX_TEST_PULSE_PIDS"
+bash "$MURMEX_TEST_PULSE_CTL" start || { cat "$log/pulseaudio.log" >&2; exit 1; }
+export MURMEX_TEST_PULSE_PID=$(head -n 1 "$MURMEX_TEST_PULSE_PIDS")
 
 for _ in $(seq 50); do
-    [[ -s "$MURMEX_TEST_MONITOR" && -s "$MURMEX_TEST_MONITOR_2" ]] && xwininfo -name panel >/dev/null 2>&1 && break
+    xwininfo -name panel >/dev/null 2>&1 && break
     sleep 0.1
 done
 
