@@ -148,6 +148,19 @@ bool WaveOut::IsOpen() const {
     return m_device != nullptr;
 }
 
+bool WaveOut::Lost() const {
+    if (!m_device)
+        return false;
+    // The callback marks the buffer done before it ends the stream, so a stream seen ended with its buffer
+    // still queued afterwards did not end by finishing the buffer.
+    PaError active = 0;
+    {
+        const auto lock = audiohost::Lock();
+        active = Pa_IsStreamActive(m_device->stream);
+    }
+    return active != 1 && Queued(m_device->header);
+}
+
 MMRESULT WaveOut::Open(int deviceId, const WaveFormatEx& format) {
     if (m_device)
         return MMSYSERR_ERROR;

@@ -86,6 +86,11 @@ public:
 
     bool IsOpen() const;
 
+    // True when a buffer is queued but the stream has ended by itself: its sound server or output went
+    // away. The buffer will never be done; Reset and Close still release the stream, and a new Open of the
+    // same device works once the output is back (the device list need not be read again).
+    bool Lost() const;
+
     struct Device;
 
 private:
