@@ -113,7 +113,8 @@ std::string OutputDeviceName(int deviceId) {
 #if defined(__unix__)
 QuietStderr::QuietStderr() {
     std::fflush(stderr);
-    m_saved = dup(STDERR_FILENO);
+    // Not inherited: a program started meanwhile from another thread would keep the terminal's end open.
+    m_saved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
     const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (m_saved >= 0 && null >= 0)
         dup2(null, STDERR_FILENO);

@@ -13,6 +13,13 @@ set -euo pipefail
 
 : "${MURMEX_TEST_PULSE_CONFIG:?run inside scripts/testenv.sh}" "${MURMEX_TEST_PULSE_PIDS:?}" "${MURMEX_TEST_LOG:?}"
 
+# The daemons outlive the caller; a descriptor they inherit (a test harness's output pipe among them) would
+# stay open as long as they run.
+for fd in /proc/$$/fd/*; do
+    fd=${fd##*/}
+    ((fd > 2)) && { exec {fd}>&-; } 2>/dev/null || true
+done
+
 stop() {
     local pid
     [[ -s "$MURMEX_TEST_PULSE_PIDS" ]] || return 0
