@@ -1,6 +1,9 @@
 #include "audio/WaveOutThreadPlayWL.h"
 
 #include "audio/WaveOutUtils.h"
+#include "platform/AudioHost.h"
+
+#include <QtGlobal>
 
 #include <chrono>
 #include <mutex>
@@ -17,6 +20,10 @@ constexpr std::uint32_t kEndlessLoops = 0xFFFFFFFFu;
 // Waking every 10 ms instead would cost a looping player more than the sound itself.
 constexpr auto kDoneCheckInterval = 100ms;
 
+// A lost output is looked for again this often: opening is cheap, and the sound returns within about this
+// much of the output's return.
+constexpr auto kReopenInterval = 1s;
+
 // Never destroyed: players that outlive the program's orderly end still remove themselves from it.
 struct ThreadList {
     std::mutex mutex;
@@ -27,6 +34,19 @@ struct ThreadList {
 ThreadList& WOThreadList() {
     static auto* list = new ThreadList;
     return *list;
+}
+
+// What a stream that would not close may still read and write, kept until the process ends.
+void KeepForDevice(std::vector<std::uint8_t>&& data, std::unique_ptr<platform::WaveHeader>&& header) {
+    struct Kept {
+        std::mutex mutex;
+        std::vector<std::vector<std::uint8_t>> data;
+        std::vector<std::unique_ptr<platform::WaveHeader>> headers;
+    };
+    static auto* kept = new Kept;
+    const std::lock_guard lock(kept->mutex);
+    kept->data.push_back(std::move(data));
+    kept->headers.push_back(std::move(header));
 }
 
 } // namespace
@@ -100,19 +120,26 @@ bool TWOThread::ReadWave() {
 }
 
 bool TWOThread::Play() {
-    platform::WaveOut device;
-    platform::MMRESULT result = device.Open(FOutDevice, FWaveFormat);
+    auto device = std::make_unique<platform::WaveOut>();
+    platform::MMRESULT result = device->Open(FOutDevice, FWaveFormat);
     if (result != platform::MMSYSERR_NOERROR) {
         FErrorMsg = StoreWaveOutError(result, QStringLiteral("Could not open the output device for playing: "));
         ShowError();
         return true;
     }
     // Opening can take long; a stop that came meanwhile ends the player before any sound.
-    if (!m_terminated.load())
-        PlayUntilStopped(device);
-    const platform::MMRESULT reset = device.Reset();
-    device.UnprepareHeader(FWaveHdr);
-    result = device.Close();
+    while (!m_terminated.load() && PlayUntilStopped(*device) == Ending::Lost) {
+        if (!m_outputLost)
+            qWarning("Murmex: the sound output \"%s\" was lost; trying to open it again every second.",
+                     platform::audiohost::OutputDeviceName(FOutDevice).c_str());
+        m_outputLost = true;
+        ReleaseLost(device);
+        if (!Reopen(*device))
+            return true;
+    }
+    const platform::MMRESULT reset = device->Reset();
+    device->UnprepareHeader(*FWaveHdr);
+    result = device->Close();
     if (result == platform::MMSYSERR_NOERROR)
         return true;
     // A reset that failed leaves the buffer queued and the close refused for that alone: the reset's own
@@ -123,19 +150,63 @@ bool TWOThread::Play() {
     return false;
 }
 
-void TWOThread::PlayUntilStopped(platform::WaveOut& device) {
-    FWaveHdr.lpData = FWaveData.data();
-    FWaveHdr.dwBufferLength = static_cast<std::uint32_t>(FWaveData.size());
-    FWaveHdr.dwBytesRecorded = 0;
-    FWaveHdr.dwUser = 0;
-    FWaveHdr.dwFlags = FLoop ? platform::WHDR_BEGINLOOP | platform::WHDR_ENDLOOP : 0;
-    FWaveHdr.dwLoops = FLoop ? kEndlessLoops : 1;
-    device.PrepareHeader(FWaveHdr);
-    device.Write(FWaveHdr);
+TWOThread::Ending TWOThread::PlayUntilStopped(platform::WaveOut& device) {
+    platform::WaveHeader& header = *FWaveHdr;
+    header.lpData = FWaveData.data();
+    header.dwBufferLength = static_cast<std::uint32_t>(FWaveData.size());
+    header.dwBytesRecorded = 0;
+    header.dwUser = 0;
+    header.dwFlags = FLoop ? platform::WHDR_BEGINLOOP | platform::WHDR_ENDLOOP : 0;
+    header.dwLoops = FLoop ? kEndlessLoops : 1;
+    device.PrepareHeader(header);
+    // An endless loop whose stream would not start or has ended by itself has lost its output; a buffer
+    // played once simply never gets done then, and waits for the stop.
+    if (device.Write(header) != platform::MMSYSERR_NOERROR) {
+        if (FLoop)
+            return Ending::Lost;
+    } else if (m_outputLost) {
+        qWarning("Murmex: the sound output \"%s\" is back.", platform::audiohost::OutputDeviceName(FOutDevice).c_str());
+        m_outputLost = false;
+    }
 
-    std::unique_lock lock(m_wakeMutex);
-    while (!m_terminated.load() && !(FWaveHdr.dwFlags.load() & platform::WHDR_DONE))
-        m_wake.wait_for(lock, kDoneCheckInterval);
+    for (;;) {
+        {
+            std::unique_lock lock(m_wakeMutex);
+            if (m_terminated.load() || (header.dwFlags.load() & platform::WHDR_DONE))
+                return Ending::StoppedOrDone;
+            m_wake.wait_for(lock, kDoneCheckInterval);
+        }
+        // Not under the wake-up lock: a stop on the interface thread must never wait for a sound call.
+        if (FLoop && !m_terminated.load() && device.Lost())
+            return Ending::Lost;
+    }
+}
+
+// The dead stream is let go of at once. When it would not close, the device may still read the buffer and
+// write its header: both are left to it for good, and playing goes on from a copy.
+void TWOThread::ReleaseLost(std::unique_ptr<platform::WaveOut>& device) {
+    device->Reset();
+    device->UnprepareHeader(*FWaveHdr);
+    if (device->Close() == platform::MMSYSERR_NOERROR)
+        return;
+    device.reset(); // keeps the stream's device for good, see ~WaveOut
+    std::vector<std::uint8_t> copy = FWaveData;
+    KeepForDevice(std::move(FWaveData), std::move(FWaveHdr));
+    FWaveData = std::move(copy);
+    FWaveHdr = std::make_unique<platform::WaveHeader>();
+    device = std::make_unique<platform::WaveOut>();
+}
+
+// Tries at once and then every second; false when a stop came first.
+bool TWOThread::Reopen(platform::WaveOut& device) {
+    for (;;) {
+        if (m_terminated.load())
+            return false;
+        if (device.Open(FOutDevice, FWaveFormat) == platform::MMSYSERR_NOERROR)
+            return true;
+        std::unique_lock lock(m_wakeMutex);
+        m_wake.wait_for(lock, kReopenInterval, [this] { return m_terminated.load(); });
+    }
 }
 
 void TWOThread::Terminate() {

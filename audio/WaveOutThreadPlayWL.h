@@ -3,7 +3,9 @@
 // waits for a stop request (which wakes it at once) or the end of the buffer (looked at every 100 ms);
 // then it resets and closes the device and leaves the list of live players by itself. A device that
 // would not stop or close may still read the player's buffer: the player then shows why and is never
-// freed.
+// freed. An endless loop whose output goes away (its sound server ends, the device is removed) is
+// closed and opened again every second until it is back or a stop comes, with one warning on stderr
+// for the loss and one for the return, and no error shown.
 //
 // Threads: players are created and asked to stop on the UI thread, which never waits for them. A
 // player reaches the UI thread only through the error presenter, synchronously. The live-player list
@@ -20,6 +22,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -46,9 +49,13 @@ private:
     void Terminate();
     bool PredecessorEnding() const;
     bool ReadWave();
+    enum class Ending { StoppedOrDone, Lost };
+
     // False when the device would not let go of the buffer, which it may then still read.
     bool Play();
-    void PlayUntilStopped(platform::WaveOut& device);
+    Ending PlayUntilStopped(platform::WaveOut& device);
+    void ReleaseLost(std::unique_ptr<platform::WaveOut>& device);
+    bool Reopen(platform::WaveOut& device);
     void ShowError();
 
     // Asks the live players of `deviceId`, or all of them, to end.
@@ -60,10 +67,12 @@ private:
     const TLMDWave FWave; // shares the clip's image, which outlives the clip list this way
     std::vector<std::uint8_t> FWaveData;
     WaveFormatRecord FWaveFormat;
-    platform::WaveHeader FWaveHdr;
+    // On the heap: a lost stream that would not close keeps it, and playing goes on with a new one.
+    std::unique_ptr<platform::WaveHeader> FWaveHdr = std::make_unique<platform::WaveHeader>();
     QString FErrorMsg;
     const std::int32_t FOutDevice;
     ErrorPresenter m_showError;
+    bool m_outputLost = false; // warned of, and not back yet
     std::atomic<bool> m_terminated{false};
     std::mutex m_wakeMutex;
     std::condition_variable m_wake;

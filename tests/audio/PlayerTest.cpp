@@ -8,10 +8,14 @@
 #include "tests/support/Faults.h"
 #include "tests/support/Monitor.h"
 #include "tests/support/RiffBytes.h"
+#include "tests/support/SoundServer.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -249,6 +253,128 @@ TEST(PlayerEndTest, ADeviceThatWouldNotCloseIsShownWithItsText) {
         EXPECT_EQ(presented.Messages(), std::vector{expected});
         EXPECT_EQ(platform::WaveOutOpenStreams(), 1) << "the device that would not close is kept open";
     });
+}
+
+// The sound server going away while an endless loop plays: the player closes the dead stream, opens the
+// same output again once the server is back and plays the clip on, with one warning for the loss and one
+// for the return on stderr and no error shown.
+class PlayerLossTest : public PlayerTest {
+protected:
+    static int Threads() {
+        return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                              std::filesystem::directory_iterator()));
+    }
+    static int Count(const std::string& text, const std::string& what) {
+        int count = 0;
+        for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++count;
+        return count;
+    }
+    // Waits until the player has let go of its dead stream, and says how long that took from `lost` on.
+    static void ExpectLossNoticed(std::chrono::steady_clock::time_point lost) {
+        ASSERT_TRUE(WaitFor([] { return platform::WaveOutOpenStreams() == 0; }, 10000)) << "the dead stream stayed";
+        std::printf("stream closed %lld ms after the server was asked to end\n", static_cast<long long>(MsSince(lost)));
+        EXPECT_EQ(WOThreadCount(), 1) << "the player ended with its output";
+    }
+    // Brings the server back and waits until the sink hears the clip again.
+    static void ExpectHeardAgain(test::SoundServerAway& away, const TestClip& clip) {
+        away.Return();
+        const auto back = std::chrono::steady_clock::now();
+        test::MonitorRecording recording;
+        ASSERT_TRUE(recording.WaitForSound(clip.left.size(), 20000)) << "the sound did not come back";
+        std::printf("clip heard again %lld ms after the server was back\n", static_cast<long long>(MsSince(back)));
+        ASSERT_TRUE(recording.WaitForSound(5 * clip.left.size()));
+        test::ExpectRepeated(Channel(recording.Take(), 0), clip.left);
+    }
+    template <typename Condition> static bool WaitFor(Condition condition, int timeoutMs) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() >= deadline)
+                return false;
+            std::this_thread::sleep_for(5ms);
+        }
+        return true;
+    }
+    static long long MsSince(std::chrono::steady_clock::time_point from) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - from).count();
+    }
+    // Asks the players to stop and waits until they have gone, saying how long that took.
+    static void ExpectQuickStop(const char* state) {
+        const auto asked = std::chrono::steady_clock::now();
+        StopWOThreads(platform::WAVE_MAPPER);
+        EXPECT_TRUE(WaitForNoWOThreads(2000)) << "a stop with the server " << state << " took long";
+        std::printf("stop with the server %s: player gone after %lld ms\n", state,
+                    static_cast<long long>(MsSince(asked)));
+        EXPECT_EQ(platform::WaveOutOpenStreams(), 0);
+    }
+};
+
+TEST_F(PlayerLossTest, TheClipIsHeardAgainOnceTheServerIsBackWithOneWarningEach) {
+    const TestClip clip = NoiseItem(2, 9600, 21);
+    {
+        test::MonitorRecording recording;
+        TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
+        ASSERT_TRUE(recording.WaitForSound(clip.left.size()));
+    }
+    testing::internal::CaptureStderr();
+    {
+        const auto lost = std::chrono::steady_clock::now();
+        test::SoundServerAway away;
+        ExpectLossNoticed(lost);
+        // Long enough for several tries to fail while the server is away.
+        std::this_thread::sleep_for(2500ms);
+        EXPECT_EQ(WOThreadCount(), 1);
+        ExpectHeardAgain(away, clip);
+    }
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Count(warnings, "was lost"), 1) << warnings;
+    EXPECT_EQ(Count(warnings, "is back"), 1) << warnings;
+    EXPECT_TRUE(m_presented.Messages().empty()) << "a lost output was shown as an error";
+    ExpectQuickStop("alive");
+}
+
+TEST_F(PlayerLossTest, AStopEndsThePlayerAtOnceWhileTheServerIsAwayOrReturning) {
+    const TestClip clip = NoiseItem(1, 4800, 22);
+    for (const bool returning : {false, true}) {
+        SCOPED_TRACE(returning ? "returning" : "away");
+        test::MonitorRecording recording;
+        TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
+        ASSERT_TRUE(recording.WaitForSound(clip.left.size()));
+        const auto lost = std::chrono::steady_clock::now();
+        test::SoundServerAway away;
+        ExpectLossNoticed(lost);
+        if (returning)
+            away.Return(); // the player may be opening the output again right now
+        ExpectQuickStop(returning ? "returning" : "away");
+    }
+    EXPECT_TRUE(m_presented.Messages().empty());
+}
+
+TEST_F(PlayerLossTest, RepeatedLossesLeaveTheThreadsAsTheyWere) {
+    const TestClip clip = NoiseItem(1, 9600, 23);
+    {
+        test::MonitorRecording recording;
+        TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
+        ASSERT_TRUE(recording.WaitForSound(clip.left.size()));
+    }
+    const int threads = Threads();
+    testing::internal::CaptureStderr();
+    constexpr int kLosses = 5;
+    for (int i = 0; i < kLosses; ++i) {
+        SCOPED_TRACE(i);
+        const auto lost = std::chrono::steady_clock::now();
+        test::SoundServerAway away;
+        ExpectLossNoticed(lost);
+        ExpectHeardAgain(away, clip);
+        EXPECT_EQ(platform::WaveOutOpenStreams(), 1);
+        // The sound library's threads of a stream end a moment after it is closed.
+        EXPECT_TRUE(WaitFor([&] { return Threads() <= threads; }, 5000))
+            << Threads() << " threads, " << threads << " before";
+    }
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Count(warnings, "was lost"), kLosses) << warnings;
+    EXPECT_EQ(Count(warnings, "is back"), kLosses) << warnings;
+    EXPECT_TRUE(m_presented.Messages().empty());
 }
 
 } // namespace
