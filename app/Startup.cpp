@@ -5,6 +5,7 @@
 #include "audio/WaveOutThreadPlayWL.h"
 #include "i18n/Help.h"
 #include "platform/AudioHost.h"
+#include "platform/LibraryNoise.h"
 #include "platform/Power.h"
 #include "platform/Termination.h"
 
@@ -87,6 +88,8 @@ void EndMurmex(std::unique_ptr<TfmMain>& fmMain, std::unique_ptr<TfmHelp>& fmHel
 }
 
 int RunMurmex(int& argc, char** argv) {
+    // Before any thread runs: the sound library's stream threads write to stderr.
+    platform::FilterLibraryNoise();
     // The sound system starts here, on the interface thread, and not inside the first player's start. It
     // comes first: listing the outputs briefly takes memory that is given back before the window needs its own.
     platform::audiohost::Start();

@@ -1,5 +1,6 @@
 #include "tests/widget/WidgetTest.h"
 
+#include "audio/WaveOutThreadPlayWL.h"
 #include "i18n/Help.h"
 #include "platform/AudioHost.h"
 
@@ -35,6 +36,15 @@ QString WidgetConfigHome() {
 
 QString WidgetSettingsFile() {
     return g_configHome + QStringLiteral("/Pellor Quandrel/Murmex.conf");
+}
+
+void PlayingWindowTest::init() {
+    QFile::remove(WidgetSettingsFile());
+}
+
+void PlayingWindowTest::cleanup() {
+    audio::StopAllWOThreads();
+    QVERIFY(audio::WaitForNoWOThreads(5000));
 }
 
 void WriteWidgetSettings(const QByteArray& text) {

@@ -32,6 +32,16 @@ void SetCursor(QPoint screen);
 MainServices TestServices(int screenWidth = 1280, QStringList* errors = nullptr);
 std::unique_ptr<TfmMain> MakeMainWindow(int screenWidth = 1280, QStringList* errors = nullptr);
 
+// Base of the test classes whose windows play: each test function starts without a settings file and
+// leaves no player behind.
+class PlayingWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+};
+
 } // namespace murmex::test
 
 #define MURMEX_WIDGET_TEST(Class)                                                                                      \

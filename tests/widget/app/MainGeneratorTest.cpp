@@ -52,16 +52,10 @@ bool AllCursors(TfmMain& fm, Qt::CursorShape shape) {
 
 } // namespace
 
-class MainGeneratorTest : public QObject {
+class MainGeneratorTest : public test::PlayingWindowTest {
     Q_OBJECT
 
 private slots:
-    void init() { QFile::remove(test::WidgetSettingsFile()); }
-    void cleanup() {
-        audio::StopAllWOThreads();
-        QVERIFY(audio::WaitForNoWOThreads(5000));
-    }
-
     void startAndStopShowTheStateAndLockTheChoice() {
         const TfmHelp english = English();
         const auto fm = test::MakeMainWindow();

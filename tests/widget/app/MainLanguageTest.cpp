@@ -81,16 +81,10 @@ QString Stored(const char* key) {
 
 } // namespace
 
-class MainLanguageTest : public QObject {
+class MainLanguageTest : public test::PlayingWindowTest {
     Q_OBJECT
 
 private slots:
-    void init() { QFile::remove(test::WidgetSettingsFile()); }
-    void cleanup() {
-        audio::StopAllWOThreads();
-        QVERIFY(audio::WaitForNoWOThreads(5000));
-    }
-
     void aSwitchChangesTheLanguagesControlsOnlyAndASecondOneRestoresThem_data() {
         QTest::addColumn<int>("language");
         QTest::newRow("from English") << 0;

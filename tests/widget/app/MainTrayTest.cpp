@@ -82,16 +82,10 @@ void PutFile(const QString& path) {
 
 } // namespace
 
-class MainTrayTest : public QObject {
+class MainTrayTest : public test::PlayingWindowTest {
     Q_OBJECT
 
 private slots:
-    void init() { QFile::remove(test::WidgetSettingsFile()); }
-    void cleanup() {
-        audio::StopAllWOThreads();
-        QVERIFY(audio::WaitForNoWOThreads(5000));
-    }
-
     void minimiseGoesToTheTrayAndEverythingGoesOn() {
         Desktop desktop;
         const auto fm = MakeWindow(desktop);
