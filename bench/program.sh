@@ -151,7 +151,9 @@ soak() { # minutes
     echo "Soak: noise $soak_noise at full volume for $minutes min, from $(date +%T) (RSS $(mb "$rss_start") MB):"
     for ((m = 1; m <= minutes; m++)); do
         c="" s=""
-        running "$MURMEX_PID" && read -r c s < <(cpu_shares 60 "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID" 2>/dev/null) || true
+        if running "$MURMEX_PID"; then
+            read -r c s < <(cpu_shares 60 "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID" 2>/dev/null) || true
+        fi
         if [[ -z "$c" ]] || ! running "$MURMEX_PID"; then
             echo "  Murmex ended in minute $m"
             break
@@ -164,9 +166,12 @@ soak() { # minutes
     finish "$MURMEX_PID"
     out=$("$SOUNDCHECK_BIN" gaps "$MURMEX_TEST_MONITOR" "$onset" "$end" --period "$soak_period" 2>&1) || true
     field() { sed -n "1s/.* $1=\([^ ]*\).*/\1/p" <<<"$out"; }
-    local gaps breaks growth=-
+    local gaps breaks growth=- rss_end_mb=-
     gaps=$(field gaps) breaks=$(field breaks)
-    [[ -z "$rss_end" ]] || growth=$(awk -v a="$rss_start" -v b="$rss_end" 'BEGIN { printf "%.2f", (b - a) / 1024 }')
+    if [[ -n "$rss_end" ]]; then
+        rss_end_mb=$(mb "$rss_end")
+        growth=$(awk -v a="$rss_start" -v b="$rss_end" 'BEGIN { printf "%.2f", (b - a) / 1024 }')
+    fi
 
     echo
     echo "Murmex $(git describe --always --dirty 2>/dev/null || echo '?'), soak of $minutes min; PulseAudio null sink," \
@@ -180,7 +185,7 @@ soak() { # minutes
     printf '%-44s %10s\n' "longest gap, ms" "$(field longest_gap_ms)"
     printf '%-44s %10s\n' "sound matching the loop nowhere, ms" "$(field unmatched_ms)"
     printf '%-44s %10s\n' "RSS at the start, MB" "$(mb "$rss_start")"
-    printf '%-44s %10s\n' "RSS at the end, MB" "$([[ -z "$rss_end" ]] && echo - || mb "$rss_end")"
+    printf '%-44s %10s\n' "RSS at the end, MB" "$rss_end_mb"
     printf '%-44s %10s   %-22s %s\n' "RSS growth, MB" "$growth" "< 1 MB" \
         "$(awk -v g="$growth" 'BEGIN { print g ~ /^-?[0-9.]+$/ ? (g < 1 ? "yes" : "no") : "-" }')"
     printf '%-44s %10s\n' "Murmex CPU, % of one core, median a minute" "$(median "${cpu_m[@]}")"
