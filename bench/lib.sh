@@ -6,6 +6,11 @@ cpu_ticks() {
     awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"
 }
 
+# Resident memory of PID now, in kB.
+rss_kb() {
+    awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"
+}
+
 # Peak resident memory of PID so far, in MB.
 peak_rss_mb() {
     awk '/^VmHWM:/ { printf "%.1f\n", $2 / 1024 }' "/proc/$1/status"

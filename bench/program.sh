@@ -5,8 +5,18 @@
 # unmapped, each with the sound server's own CPU over the same interval. Players take turns in rounds;
 # figures are medians. Prints figures and the targets beside them; asserts nothing.
 #   bench/program.sh [SECONDS] [ROUNDS] [LAUNCHES]     (defaults 15 s a measurement, 3 rounds, 10 launches)
+# The soak instead plays noise 1 (white noise at 8000 Hz, a loop of 8001 frames, 48006 frames at the sink) at
+# full volume for MINUTES, then counts the gaps and breaks of the loop in the sink's recording of the whole
+# stretch (soundcheck gaps, see tests/e2e/SoundCheck.h) and prints the program's memory at the start and the
+# end and its CPU minute by minute, beside the sound server's:
+#   bench/program.sh --soak MINUTES
 set -euo pipefail
 cd "$(dirname "$0")/.."
+soak_minutes=""
+if [[ "${1:-}" == --soak ]]; then
+    soak_minutes=${2:-}
+    [[ "$soak_minutes" =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 --soak MINUTES" >&2; exit 2; }
+fi
 seconds=${1:-15} rounds=${2:-3} launches=${3:-10}
 
 if [[ -z "${MURMEX_TEST_TMP:-}" ]]; then
@@ -34,25 +44,33 @@ finish() {
     players=(${left[@]+"${left[@]}"})
 }
 
-# Starts a copy of Murmex, set to play noise 5 (white noise, 44.1 kHz) at full volume, and waits for its
-# first painted window; sets MURMEX_PID, WINDOW and LAUNCH_MS ("none" if it did not paint).
+# Starts a copy of Murmex, set to play NOISE (default 5, white noise at 44.1 kHz) at full volume, and waits
+# for its first painted window; sets MURMEX_PID, WINDOW and LAUNCH_MS ("none" if it did not paint).
 launch() {
     new_config_home
-    seed_settings $'Noise_Num=5\nValue_L=100\nValue_R=100'
+    seed_settings "Noise_Num=${1:-5}"$'\nValue_L=100\nValue_R=100'
     read -r LAUNCH_MS MURMEX_PID < <("$firstpaint" "${lamp[@]}" "$PROGRAM" || true) || true
     players+=("$MURMEX_PID")
     WINDOW=$(xdotool search --onlyvisible --pid "$MURMEX_PID" --name '^Murmex$' 2>/dev/null | head -n 1 || true)
 }
 
+# Clicks the generator and prints the recording's end at the click and the offset of the first sound after
+# it, or "none" for the second when nothing is heard within 5 s.
+click_generator() {
+    point_at "${button[@]}"
+    wait_silence "$(monitor_mark)" "" 0.2 >/dev/null || true
+    local mark
+    mark=$(monitor_mark)
+    xdotool click 1
+    echo "$mark $(SOUND_WAIT=5 wait_sound "$mark" || echo none)"
+}
+
 # Clicks the generator and prints the time to the first sound at the sink in ms, measured on the
 # recording's own clock, or "none" when nothing is heard within 5 s.
 click_to_sound() {
-    point_at "${button[@]}"
-    wait_silence "$(monitor_mark)" "" 0.2 >/dev/null || true
     local mark at
-    mark=$(monitor_mark)
-    xdotool click 1
-    if at=$(SOUND_WAIT=5 wait_sound "$mark"); then
+    read -r mark at < <(click_generator)
+    if [[ "$at" != none ]]; then
         echo $(((at - mark) / bytes_per_ms))
     else
         echo none
@@ -105,6 +123,82 @@ measure_other() { # row, command...
     finish "$pid"
 }
 
+# "yes" or "no" by whether FIGURE is at most LIMIT; "-" when there is no figure.
+within() {
+    [[ "$1" =~ ^-?[0-9.]+$ ]] || { echo -; return; }
+    awk -v a="$1" -v b="$2" 'BEGIN { print a <= b ? "yes" : "no" }'
+}
+
+# --- The soak ------------------------------------------------------------------------------------------
+# Noise 1 is 8001 frames at 8000 Hz: at the sink's 48000 Hz its loop repeats every 48006 frames exactly.
+soak_noise=1 soak_period=48006
+
+mb() { awk -v k="$1" 'BEGIN { printf "%.2f", k / 1024 }'; }
+
+soak() { # minutes
+    local minutes=$1 mark onset end rss_start rss_end="" c s m cpu_m=() server_m=() out
+    copy_murmex
+    launch "$soak_noise"
+    sleep 1
+    read -r mark onset < <(click_generator)
+    if [[ "$onset" == none ]]; then
+        echo "Soak: no sound came after the click on the generator; nothing measured"
+        finish "$MURMEX_PID"
+        return
+    fi
+    sleep 2
+    rss_start=$(rss_kb "$MURMEX_PID")
+    echo "Soak: noise $soak_noise at full volume for $minutes min, from $(date +%T) (RSS $(mb "$rss_start") MB):"
+    for ((m = 1; m <= minutes; m++)); do
+        c="" s=""
+        if running "$MURMEX_PID"; then
+            read -r c s < <(cpu_shares 60 "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID" 2>/dev/null) || true
+        fi
+        if [[ -z "$c" ]] || ! running "$MURMEX_PID"; then
+            echo "  Murmex ended in minute $m"
+            break
+        fi
+        cpu_m+=("$c") server_m+=("$s")
+        rss_end=$(rss_kb "$MURMEX_PID")
+        echo "  minute $m: Murmex $c %, server $s %, RSS $(mb "$rss_end") MB"
+    done
+    end=$(monitor_mark)
+    finish "$MURMEX_PID"
+    out=$("$SOUNDCHECK_BIN" gaps "$MURMEX_TEST_MONITOR" "$onset" "$end" --period "$soak_period" 2>&1) || true
+    field() { sed -n "1s/.* $1=\([^ ]*\).*/\1/p" <<<"$out"; }
+    local gaps breaks growth=- rss_end_mb=-
+    gaps=$(field gaps) breaks=$(field breaks)
+    if [[ -n "$rss_end" ]]; then
+        rss_end_mb=$(mb "$rss_end")
+        growth=$(awk -v a="$rss_start" -v b="$rss_end" 'BEGIN { printf "%.2f", (b - a) / 1024 }')
+    fi
+
+    echo
+    echo "Murmex $(git describe --always --dirty 2>/dev/null || echo '?'), soak of $minutes min; PulseAudio null sink," \
+        "48000 Hz stereo"
+    echo "recording $onset..$end: $(head -n 1 <<<"$out")"
+    tail -n +2 <<<"$out" | sed 's/^/  /'
+    printf '%-44s %10s   %-22s %s\n' "" "figure" "target" "within"
+    printf '%-44s %10s   %-22s %s\n' "gaps (zero runs > 5 ms, both channels)" "$gaps" "0" \
+        "$(within "$gaps" 0)"
+    printf '%-44s %10s   %-22s %s\n' "loop breaks (sound left out or late)" "$breaks" "0" "$(within "$breaks" 0)"
+    printf '%-44s %10s\n' "longest gap, ms" "$(field longest_gap_ms)"
+    printf '%-44s %10s\n' "sound matching the loop nowhere, ms" "$(field unmatched_ms)"
+    printf '%-44s %10s\n' "RSS at the start, MB" "$(mb "$rss_start")"
+    printf '%-44s %10s\n' "RSS at the end, MB" "$rss_end_mb"
+    printf '%-44s %10s   %-22s %s\n' "RSS growth, MB" "$growth" "< 1 MB" \
+        "$(awk -v g="$growth" 'BEGIN { print g ~ /^-?[0-9.]+$/ ? (g < 1 ? "yes" : "no") : "-" }')"
+    printf '%-44s %10s\n' "Murmex CPU, % of one core, median a minute" "$(median "${cpu_m[@]}")"
+    printf '%-44s %10s\n' "server CPU, % of one core, median a minute" "$(median "${server_m[@]}")"
+    echo "Murmex CPU a minute, %: ${cpu_m[*]}"
+    echo "server CPU a minute, %: ${server_m[*]}"
+}
+
+if [[ -n "$soak_minutes" ]]; then
+    soak "$soak_minutes"
+    exit 0
+fi
+
 copy_murmex
 echo "Launch and click, $launches times (window shown at the top centre of a 1280x800 Xvfb display):"
 launch_ms=() click_ms=()
@@ -138,11 +232,6 @@ click_median=$(median "${click_ms[@]}")
 [[ "$click_median" != - ]] || click_median="no sound"
 sox_cpu=$(m "${cpu[sox]}")
 sox_server=$(m "${server[sox]}")
-# "yes" or "no" by whether FIGURE is at most LIMIT; "-" when there is no figure.
-within() {
-    [[ "$1" =~ ^[0-9.]+$ ]] || { echo -; return; }
-    awk -v a="$1" -v b="$2" 'BEGIN { print a <= b ? "yes" : "no" }'
-}
 
 row() { # name, row key, target text, met
     local sound=""

@@ -17,7 +17,13 @@ double CentralMoment(const Signal& x, int power) {
     return sum / static_cast<double>(x.size());
 }
 
-// In-place radix-2 transform; the length is a power of two.
+std::size_t Bin(const Signal& spectrum, double rate, double frequency) {
+    const double segment = 2.0 * static_cast<double>(spectrum.size() - 1);
+    return std::min(spectrum.size(), static_cast<std::size_t>(std::ceil(frequency * segment / rate)));
+}
+
+} // namespace
+
 void Fft(std::vector<std::complex<double>>& a) {
     const std::size_t n = a.size();
     for (std::size_t i = 1, j = 0; i < n; ++i) {
@@ -42,13 +48,6 @@ void Fft(std::vector<std::complex<double>>& a) {
         }
     }
 }
-
-std::size_t Bin(const Signal& spectrum, double rate, double frequency) {
-    const double segment = 2.0 * static_cast<double>(spectrum.size() - 1);
-    return std::min(spectrum.size(), static_cast<std::size_t>(std::ceil(frequency * segment / rate)));
-}
-
-} // namespace
 
 double Mean(const Signal& x) {
     return std::accumulate(x.begin(), x.end(), 0.0) / static_cast<double>(x.size());

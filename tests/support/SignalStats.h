@@ -3,6 +3,7 @@
 // Plain functions over copies; no shared state.
 #pragma once
 
+#include <complex>
 #include <cstddef>
 #include <vector>
 
@@ -18,6 +19,9 @@ double Correlation(const Signal& a, const Signal& b);
 double Autocorrelation(const Signal& x, std::size_t lag);
 // Largest distance between the sample's distribution and the normal one of the same mean and deviation.
 double NormalDistance(const Signal& x);
+
+// In-place forward discrete Fourier transform (no scaling); the length is a power of two.
+void Fft(std::vector<std::complex<double>>& a);
 
 // Power per frequency bin 0..segment/2, averaged over Hann-windowed half-overlapping segments. With
 // `circular` the segments wrap around the end, as a looped clip does, so every sample counts equally.
