@@ -31,10 +31,6 @@ constexpr auto kFallbackAfter = 10s;
 // Reading the device list again is slow; a lost output that cannot be opened has it read at most this often.
 constexpr auto kRefreshInterval = 5s;
 
-// Looks in a row that must find a chosen output not there before its stream counts as played elsewhere: a
-// single failed open may have other reasons.
-constexpr int kAbsentLooksForLoss = 2;
-
 // Never destroyed: players that outlive the program's orderly end still remove themselves from it.
 struct ThreadList {
     std::mutex mutex;
@@ -136,6 +132,10 @@ bool TWOThread::ReadWave() {
 bool TWOThread::Play() {
     auto device = std::make_unique<platform::WaveOut>();
     platform::MMRESULT result = device->Open(FOutDevice, FWaveFormat);
+    // The device list may have been read while the output was away: then it is read again first.
+    if (result != platform::MMSYSERR_NOERROR && platform::audiohost::Unresolved(FOutDevice) &&
+        platform::audiohost::Refresh() && !m_terminated.load())
+        result = device->Open(FOutDevice, FWaveFormat);
     if (result != platform::MMSYSERR_NOERROR) {
         FErrorMsg = StoreWaveOutError(result, QStringLiteral("Could not open the output device for playing: "));
         ShowError();
@@ -216,16 +216,14 @@ TWOThread::Ending TWOThread::PlayUntilStopped(platform::WaveOut& device) {
         if (FOutDevice == platform::WAVE_MAPPER || now - m_lastLook < kReopenInterval)
             continue;
         m_lastLook = now;
+        // One look that finds the output not there is enough: the server has moved the stream away at once,
+        // and will not move it back even if the output returns before the next look. Should the look have
+        // failed for another reason, the next one finds the output there, and the loop moves back to it.
         const bool there = LookForChosen();
-        if (m_where != Where::Chosen) {
-            if (there)
-                return Ending::ChosenBack;
-        } else if (there) {
-            m_absentLooks = 0;
-        } else if (++m_absentLooks >= kAbsentLooksForLoss) {
-            m_absentLooks = 0;
+        if (m_where == Where::Chosen && !there)
             return Ending::Displaced;
-        }
+        if (m_where != Where::Chosen && there)
+            return Ending::ChosenBack;
     }
 }
 
@@ -257,7 +255,6 @@ bool TWOThread::Reopen(platform::WaveOut& device) {
             return false;
         if (OpenChosen(device)) {
             m_where = Where::Chosen;
-            m_absentLooks = 0;
             return true;
         }
         const auto now = std::chrono::steady_clock::now();
@@ -272,13 +269,15 @@ bool TWOThread::Reopen(platform::WaveOut& device) {
     }
 }
 
-// An output that came back may sit elsewhere in the device list: when it cannot be opened where it was, the
-// list is read again now and then (only while no stream is open in the program at all).
+// An output that came back may sit elsewhere in the device list: when a chosen output cannot be opened where
+// it was, or the default output was missing from the last reading, the list is read again now and then
+// (only while no stream is open in the program at all).
 bool TWOThread::OpenChosen(platform::WaveOut& device) {
     if (device.Open(FOutDevice, FWaveFormat) == platform::MMSYSERR_NOERROR)
         return true;
     const auto now = std::chrono::steady_clock::now();
-    if (FOutDevice == platform::WAVE_MAPPER || now - m_lastRefresh < kRefreshInterval || m_terminated.load())
+    if (now - m_lastRefresh < kRefreshInterval || m_terminated.load() ||
+        (FOutDevice == platform::WAVE_MAPPER && !platform::audiohost::Unresolved(FOutDevice)))
         return false;
     m_lastRefresh = now;
     return platform::audiohost::Refresh() && !m_terminated.load() &&

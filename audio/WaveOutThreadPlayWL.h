@@ -112,7 +112,6 @@ private:
     std::chrono::steady_clock::time_point m_lostAt;
     std::chrono::steady_clock::time_point m_lastLook;
     std::chrono::steady_clock::time_point m_lastRefresh;
-    int m_absentLooks = 0; // looks in a row that found the chosen output not there
     std::atomic<bool> m_terminated{false};
     std::mutex m_wakeMutex;
     std::condition_variable m_wake;

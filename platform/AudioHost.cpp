@@ -126,6 +126,12 @@ PaDeviceIndex OutputDevice(int deviceId) {
     return host->outputs[static_cast<std::size_t>(deviceId)];
 }
 
+bool Unresolved(int deviceId) {
+    const Host* host = Current();
+    return host && host->started && deviceId >= -1 && deviceId < static_cast<int>(host->names.size()) &&
+           OutputDevice(deviceId) == paNoDevice;
+}
+
 std::string OutputDeviceName(int deviceId) {
     const Host* host = Current();
     if (!host)

@@ -40,6 +40,10 @@ int OutputDeviceCount();
 // the last reading of PortAudio's list.
 PaDeviceIndex OutputDevice(int deviceId);
 
+// True when the device id named a device at Start(), or is -1, but the last reading of the list found none
+// for it (it was read while the output or the whole sound system was away).
+bool Unresolved(int deviceId);
+
 // The name a device id had at Start(); for -1, the name of the default output as of the last reading.
 std::string OutputDeviceName(int deviceId);
 
