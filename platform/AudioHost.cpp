@@ -11,6 +11,10 @@
 #endif
 #if defined(__linux__)
 #include <alsa/asoundlib.h>
+#include <dlfcn.h>
+#include <link.h>
+
+#include <cstring>
 #endif
 
 namespace murmex::platform::audiohost {
@@ -45,9 +49,21 @@ std::mutex& Calls() {
 // and of the plugins no stream uses; it reads again what a stream needs when one is opened. Under the
 // sanitizers the plugins stay: what they keep after they are unloaded can no longer be told apart from a
 // leak of ours, and ThreadSanitizer's suppressions name them by the addresses they were loaded at.
+// A refresh's Pa_Terminate lets go of them as well: under the sanitizers every plugin loaded so far is then
+// marked never to be unloaded.
 void ReleaseProbingMemory() {
 #if defined(__linux__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
     snd_config_update_free_global();
+#elif defined(__linux__)
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void*) {
+            if (info->dlpi_name && std::strstr(info->dlpi_name, "/libasound_module_")) {
+                // Only marks the loaded library; the reference taken here is never given back either.
+                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            }
+            return 0;
+        },
+        nullptr);
 #endif
 }
 
