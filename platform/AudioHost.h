@@ -3,10 +3,10 @@
 // on the way, so the library's first probing (slow, and the environment variable it needs is written
 // then) never runs on a player thread in the middle of opening a stream. Refresh() probes again on a
 // player thread, but only while no stream is open, with that variable in place already; the library then
-// writes no environment of its own (looked at with breakpoints on setenv, putenv and unsetenv). Until Start() there are
-// no devices. What Start() read stays readable until the process ends, also for a player that outlives the program's
-// orderly end. Every PortAudio call outside a stream callback is made while holding Lock(). Any thread, Start()
-// excepted.
+// writes no environment of its own (looked at with breakpoints on setenv, putenv and unsetenv). Until
+// Start() there are no devices. What Start() read stays readable until the process ends, also for a
+// player that outlives the program's orderly end. Every PortAudio call outside a stream callback is made
+// while holding Lock(). Any thread, Start() excepted.
 //
 // The device ids and their names are those Start() read, for the whole run. Where PortAudio finds each of
 // them may change: Refresh() reads PortAudio's list again (an output that was unplugged and came back may
