@@ -44,7 +44,9 @@ step "the second sink is back: the noise is back on it within 5 seconds, and onl
 loaded=$(ms_now)
 mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
 bash "$MURMEX_TEST_PULSE_CTL" load-2
-at=$(SOUND_WAIT=6 wait_sound "$mark2" "$MURMEX_TEST_MONITOR_2") || fail "nothing came back to the second sink"
+at=$(SOUND_WAIT=6 wait_sound "$mark2" "$MURMEX_TEST_MONITOR_2") ||
+    fail "nothing came back to the second sink; the program said: $(grep Murmex: "$MURMEX_TEST_TMP/murmex.$$.log")
+$(pactl list short sinks; pactl list short sink-inputs)"
 echo "heard on the second sink again $(($(ms_now) - loaded)) ms after the reload"
 (($(ms_now) - loaded <= 5000)) || fail "the second sink heard the noise again only after 5 s"
 expect_sound "$MURMEX_TEST_MONITOR_2" "$at" "$(recorded_after "$at" 0.8 "$MURMEX_TEST_MONITOR_2")" --sound 3000
