@@ -12,8 +12,9 @@
 // at start. A sound server that moves the streams of an output that went away to another output keeps
 // them playing, and never moves them back: a chosen output is therefore also looked for every second
 // while it plays, and a stream whose output is not there any more counts as played elsewhere meanwhile,
-// until the output is back and the loop moves to it. Each loss gives one warning on stderr, one when the
-// loop plays elsewhere meanwhile, and one for the return, and no error shown; the same three go to the
+// until the output is back and the loop moves to it. An output that is away for less than a second may
+// be missed by the looks, and its stream then stays where the server has put it. Each loss gives one warning on stderr,
+// one when the loop plays elsewhere meanwhile, and one for the return, and no error shown; the same three go to the
 // notice callback.
 //
 // Threads: players are created and asked to stop on the UI thread, which never waits for them. A
