@@ -68,7 +68,13 @@ void TfmMain::btPlayThreadClick() {
         if (window)
             window->m_playerErrorSeen = true;
     };
-    audio::TWOThread::Start(clip, cbLoop->isChecked(), OutputDeviceId(), PresentOnUiThread(std::move(show)));
+    // What becomes of the output (lost, played elsewhere, back) is noted here; the player never waits for it.
+    auto note = [window = QPointer<TfmMain>(this)](const QString& message) {
+        if (window)
+            window->Memo1->appendPlainText(message);
+    };
+    audio::TWOThread::Start(clip, cbLoop->isChecked(), OutputDeviceId(), PresentOnUiThread(std::move(show)),
+                            PostOnUiThread(std::move(note)));
     Memo1->appendPlainText(QStringLiteral("finish play"));
 }
 

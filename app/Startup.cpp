@@ -73,6 +73,28 @@ audio::ErrorPresenter PresentOnUiThread(std::function<void(const QString& messag
     };
 }
 
+audio::Notice PostOnUiThread(std::function<void(const QString& message)> show) {
+    return [show = std::move(show)](const QString& message) {
+        ErrorRelay& relay = Relay();
+        const std::lock_guard lock(relay.mutex);
+        // The application outlives the relay's closing, so it cannot go while this lock is held.
+        QCoreApplication* app = QCoreApplication::instance();
+        if (relay.closed || !app)
+            return;
+        QMetaObject::invokeMethod(
+            app,
+            [show, message] {
+                {
+                    const std::lock_guard lock(Relay().mutex);
+                    if (Relay().closed)
+                        return;
+                }
+                show(message);
+            },
+            Qt::QueuedConnection);
+    };
+}
+
 void EndMurmex(std::unique_ptr<TfmMain>& fmMain, std::unique_ptr<TfmHelp>& fmHelp) {
     CloseErrorRelay();
     // The sound ends with the program: players are asked to stop and get a moment to close their

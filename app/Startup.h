@@ -26,4 +26,8 @@ void EndMurmex(std::unique_ptr<TfmMain>& fmMain, std::unique_ptr<TfmHelp>& fmHel
 // reaches an application that is gone.
 audio::ErrorPresenter PresentOnUiThread(std::function<void(const QString& message)> show);
 
+// A player's news in passing: `show` runs later on the UI thread, and the player goes on at once. Once
+// EndMurmex has begun the news is dropped, before or after it has been posted.
+audio::Notice PostOnUiThread(std::function<void(const QString& message)> show);
+
 } // namespace murmex

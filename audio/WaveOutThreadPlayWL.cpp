@@ -21,8 +21,15 @@ constexpr std::uint32_t kEndlessLoops = 0xFFFFFFFFu;
 constexpr auto kDoneCheckInterval = 100ms;
 
 // A lost output is looked for again this often: opening is cheap, and the sound returns within about this
-// much of the output's return.
+// much of the output's return. A chosen output is looked for as often while the loop plays on it or
+// elsewhere.
 constexpr auto kReopenInterval = 1s;
+
+// How long a lost chosen output is waited for before the loop plays on the default output meanwhile.
+constexpr auto kFallbackAfter = 10s;
+
+// Reading the device list again is slow; a lost output that cannot be opened has it read at most this often.
+constexpr auto kRefreshInterval = 5s;
 
 // Never destroyed: players that outlive the program's orderly end still remove themselves from it.
 struct ThreadList {
@@ -51,11 +58,14 @@ void KeepForDevice(std::vector<std::uint8_t>&& data, std::unique_ptr<platform::W
 
 } // namespace
 
-TWOThread::TWOThread(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError)
-    : FLoop(loop), FWave(waveItem.Wave), FOutDevice(outDevice), m_showError(std::move(showError)) {}
+TWOThread::TWOThread(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError,
+                     Notice notice)
+    : FLoop(loop), FWave(waveItem.Wave), FOutDevice(outDevice), m_showError(std::move(showError)),
+      m_notice(std::move(notice)) {}
 
-void TWOThread::Start(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError) {
-    auto* player = new TWOThread(waveItem, loop, outDevice, std::move(showError));
+void TWOThread::Start(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError,
+                      Notice notice) {
+    auto* player = new TWOThread(waveItem, loop, outDevice, std::move(showError), std::move(notice));
     ThreadList& list = WOThreadList();
     {
         const std::lock_guard lock(list.mutex);
@@ -122,20 +132,36 @@ bool TWOThread::ReadWave() {
 bool TWOThread::Play() {
     auto device = std::make_unique<platform::WaveOut>();
     platform::MMRESULT result = device->Open(FOutDevice, FWaveFormat);
+    // The device list may have been read while the output was away: then it is read again first.
+    if (result != platform::MMSYSERR_NOERROR && platform::audiohost::Unresolved(FOutDevice) &&
+        platform::audiohost::Refresh() && !m_terminated.load())
+        result = device->Open(FOutDevice, FWaveFormat);
     if (result != platform::MMSYSERR_NOERROR) {
         FErrorMsg = StoreWaveOutError(result, QStringLiteral("Could not open the output device for playing: "));
         ShowError();
         return true;
     }
+    m_chosenName = platform::audiohost::OutputDeviceName(FOutDevice);
+    m_lastLook = std::chrono::steady_clock::now();
     // Opening can take long; a stop that came meanwhile ends the player before any sound.
-    while (!m_terminated.load() && PlayUntilStopped(*device) == Ending::Lost) {
-        if (!m_outputLost)
-            qWarning("Murmex: the sound output \"%s\" was lost; trying to open it again every second.",
-                     platform::audiohost::OutputDeviceName(FOutDevice).c_str());
-        m_outputLost = true;
+    bool playing = !m_terminated.load() && StartPlaying(*device);
+    while (!m_terminated.load()) {
+        const Ending ending = playing ? PlayUntilStopped(*device) : Ending::Lost;
+        if (ending == Ending::StoppedOrDone)
+            break;
+        if (ending == Ending::Displaced) {
+            // The stream is still heard, wherever the server has put it: better than silence until it is back.
+            NoteLoss();
+            m_where = Where::Displaced;
+            NotePlayingElsewhere("is not there; the sound server plays the sound on another output meanwhile");
+            continue;
+        }
+        if (ending == Ending::Lost)
+            NoteLoss();
         ReleaseLost(device);
         if (!Reopen(*device))
             return true;
+        playing = StartPlaying(*device);
     }
     const platform::MMRESULT reset = device->Reset();
     device->UnprepareHeader(*FWaveHdr);
@@ -150,7 +176,9 @@ bool TWOThread::Play() {
     return false;
 }
 
-TWOThread::Ending TWOThread::PlayUntilStopped(platform::WaveOut& device) {
+// Hands the clip to the freshly opened device. False when an endless loop's stream would not start, which
+// counts as a lost output; a buffer played once simply never gets done then, and waits for the stop.
+bool TWOThread::StartPlaying(platform::WaveOut& device) {
     platform::WaveHeader& header = *FWaveHdr;
     header.lpData = FWaveData.data();
     header.dwBufferLength = static_cast<std::uint32_t>(FWaveData.size());
@@ -159,27 +187,49 @@ TWOThread::Ending TWOThread::PlayUntilStopped(platform::WaveOut& device) {
     header.dwFlags = FLoop ? platform::WHDR_BEGINLOOP | platform::WHDR_ENDLOOP : 0;
     header.dwLoops = FLoop ? kEndlessLoops : 1;
     device.PrepareHeader(header);
-    // An endless loop whose stream would not start or has ended by itself has lost its output; a buffer
-    // played once simply never gets done then, and waits for the stop.
-    if (device.Write(header) != platform::MMSYSERR_NOERROR) {
-        if (FLoop)
-            return Ending::Lost;
+    if (device.Write(header) != platform::MMSYSERR_NOERROR)
+        return !FLoop;
+    if (m_where == Where::Fallback) {
+        NotePlayingElsewhere("did not come back; playing on the default output meanwhile");
     } else if (m_outputLost) {
-        qWarning("Murmex: the sound output \"%s\" is back.", platform::audiohost::OutputDeviceName(FOutDevice).c_str());
+        Tell("is back", QStringLiteral("output back: "));
         m_outputLost = false;
+        m_elsewhereTold = false;
     }
+    return true;
+}
 
+TWOThread::Ending TWOThread::PlayUntilStopped(platform::WaveOut& device) {
     for (;;) {
         {
             std::unique_lock lock(m_wakeMutex);
-            if (m_terminated.load() || (header.dwFlags.load() & platform::WHDR_DONE))
+            if (m_terminated.load() || (FWaveHdr->dwFlags.load() & platform::WHDR_DONE))
                 return Ending::StoppedOrDone;
             m_wake.wait_for(lock, kDoneCheckInterval);
         }
         // Not under the wake-up lock: a stop on the interface thread must never wait for a sound call.
-        if (FLoop && !m_terminated.load() && device.Lost())
+        if (!FLoop || m_terminated.load())
+            continue;
+        if (device.Lost())
             return Ending::Lost;
+        const auto now = std::chrono::steady_clock::now();
+        if (FOutDevice == platform::WAVE_MAPPER || now - m_lastLook < kReopenInterval)
+            continue;
+        m_lastLook = now;
+        // One look that finds the output not there is enough: the server has moved the stream away at once,
+        // and will not move it back even if the output returns before the next look. Should the look have
+        // failed for another reason, the next one finds the output there, and the loop moves back to it.
+        const bool there = LookForChosen();
+        if (m_where == Where::Chosen && !there)
+            return Ending::Displaced;
+        if (m_where != Where::Chosen && there)
+            return Ending::ChosenBack;
     }
+}
+
+// Whether the chosen output could be opened now (or is only in use).
+bool TWOThread::LookForChosen() {
+    return !platform::WaveOut::Gone(FOutDevice, FWaveFormat);
 }
 
 // The dead stream is let go of at once. When it would not close, the device may still read the buffer and
@@ -197,16 +247,69 @@ void TWOThread::ReleaseLost(std::unique_ptr<platform::WaveOut>& device) {
     device = std::make_unique<platform::WaveOut>();
 }
 
-// Tries at once and then every second; false when a stop came first.
+// Tries the chosen output at once and then every second; a chosen output lost for long enough gives way to
+// the default output meanwhile. False when a stop came first.
 bool TWOThread::Reopen(platform::WaveOut& device) {
     for (;;) {
         if (m_terminated.load())
             return false;
-        if (device.Open(FOutDevice, FWaveFormat) == platform::MMSYSERR_NOERROR)
+        if (OpenChosen(device)) {
+            m_where = Where::Chosen;
             return true;
-        std::unique_lock lock(m_wakeMutex);
-        m_wake.wait_for(lock, kReopenInterval, [this] { return m_terminated.load(); });
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (FOutDevice != platform::WAVE_MAPPER && now - m_lostAt >= kFallbackAfter && !m_terminated.load() &&
+            device.Open(platform::WAVE_MAPPER, FWaveFormat) == platform::MMSYSERR_NOERROR) {
+            m_where = Where::Fallback;
+            m_lastLook = now;
+            return true;
+        }
+        if (!WaitUnlessStopped(kReopenInterval))
+            return false;
     }
+}
+
+// An output that came back may sit elsewhere in the device list: when a chosen output cannot be opened where
+// it was, or the default output was missing from the last reading, the list is read again now and then
+// (only while no stream is open in the program at all).
+bool TWOThread::OpenChosen(platform::WaveOut& device) {
+    if (device.Open(FOutDevice, FWaveFormat) == platform::MMSYSERR_NOERROR)
+        return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastRefresh < kRefreshInterval || m_terminated.load() ||
+        (FOutDevice == platform::WAVE_MAPPER && !platform::audiohost::Unresolved(FOutDevice)))
+        return false;
+    m_lastRefresh = now;
+    return platform::audiohost::Refresh() && !m_terminated.load() &&
+           device.Open(FOutDevice, FWaveFormat) == platform::MMSYSERR_NOERROR;
+}
+
+bool TWOThread::WaitUnlessStopped(std::chrono::steady_clock::duration interval) {
+    std::unique_lock lock(m_wakeMutex);
+    return !m_wake.wait_for(lock, interval, [this] { return m_terminated.load(); });
+}
+
+void TWOThread::NoteLoss() {
+    if (m_outputLost)
+        return;
+    m_outputLost = true;
+    m_elsewhereTold = false;
+    m_lostAt = std::chrono::steady_clock::now();
+    Tell("was lost; trying to open it again every second", QStringLiteral("output lost: "));
+}
+
+void TWOThread::NotePlayingElsewhere(const char* where) {
+    if (m_elsewhereTold)
+        return;
+    m_elsewhereTold = true;
+    Tell(where, QStringLiteral("output elsewhere meanwhile: "));
+}
+
+// One warning on stderr, and the same news for the notice callback.
+void TWOThread::Tell(const char* warning, const QString& notice) {
+    qWarning("Murmex: the sound output \"%s\" %s.", m_chosenName.c_str(), warning);
+    if (m_notice)
+        m_notice(notice + QString::fromStdString(m_chosenName));
 }
 
 void TWOThread::Terminate() {

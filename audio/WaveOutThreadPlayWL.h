@@ -3,13 +3,24 @@
 // waits for a stop request (which wakes it at once) or the end of the buffer (looked at every 100 ms);
 // then it resets and closes the device and leaves the list of live players by itself. A device that
 // would not stop or close may still read the player's buffer: the player then shows why and is never
-// freed. An endless loop whose output goes away (its sound server ends, the device is removed) is
-// closed and opened again every second until it is back or a stop comes, with one warning on stderr
-// for the loss and one for the return, and no error shown.
+// freed.
+//
+// An endless loop whose output goes away (its sound server ends, the device is removed) is closed and
+// opened again every second until it is back or a stop comes. When a chosen output (not the default one)
+// has not come back within ten seconds, the loop plays on the default output meanwhile, and goes back to
+// the chosen one as soon as it can be opened again; it is looked for every second, by the name it had
+// at start. A sound server that moves the streams of an output that went away to another output keeps
+// them playing, and never moves them back: a chosen output is therefore also looked for every second
+// while it plays, and a stream whose output is not there any more counts as played elsewhere meanwhile,
+// until the output is back and the loop moves to it. An output that is away for less than a second may
+// be missed by the looks, and its stream then stays where the server has put it. Each loss gives one warning on stderr,
+// one when the loop plays elsewhere meanwhile, and one for the return, and no error shown; the same three go to the
+// notice callback.
 //
 // Threads: players are created and asked to stop on the UI thread, which never waits for them. A
-// player reaches the UI thread only through the error presenter, synchronously. The live-player list
-// is guarded by one lock around each append, scan, removal and count.
+// player reaches the UI thread only through the error presenter, synchronously, and through the notice
+// callback, which must not wait. The live-player list is guarded by one lock around each append, scan,
+// removal and count.
 #pragma once
 
 #include "audio/WaveList.h"
@@ -19,12 +30,14 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace murmex::audio {
@@ -32,30 +45,49 @@ namespace murmex::audio {
 // Shows a device error to the user and returns once the user has seen it. Called on a player thread.
 using ErrorPresenter = std::function<void(const QString& message)>;
 
+// Tells the user something in passing (an output lost, played elsewhere, back). Called on a player
+// thread; must return at once.
+using Notice = std::function<void(const QString& message)>;
+
 class TWOThread {
 public:
     // Registers a new player in the live-player list and starts its thread. The player shares the clip's
     // image, so the item and its list may go at once. Throws std::system_error when no thread can be
     // started; the list is then as it was.
-    static void Start(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError);
+    static void Start(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError,
+                      Notice notice = {});
 
     TWOThread(const TWOThread&) = delete;
     TWOThread& operator=(const TWOThread&) = delete;
 
 private:
-    TWOThread(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError);
+    TWOThread(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError,
+              Notice notice);
 
     void Execute();
     void Terminate();
     bool PredecessorEnding() const;
     bool ReadWave();
-    enum class Ending { StoppedOrDone, Lost };
+    // Lost: the stream has ended by itself. Displaced: the chosen output is not there, but the stream plays
+    // on (the sound server moved it). ChosenBack: the chosen output can be opened again while the loop plays
+    // elsewhere.
+    enum class Ending { StoppedOrDone, Lost, Displaced, ChosenBack };
+    // Where the open stream plays: on the chosen output, on it though the output has gone (the server plays
+    // it elsewhere), or on the default output meanwhile.
+    enum class Where { Chosen, Displaced, Fallback };
 
     // False when the device would not let go of the buffer, which it may then still read.
     bool Play();
+    bool StartPlaying(platform::WaveOut& device);
     Ending PlayUntilStopped(platform::WaveOut& device);
+    bool LookForChosen();
     void ReleaseLost(std::unique_ptr<platform::WaveOut>& device);
     bool Reopen(platform::WaveOut& device);
+    bool OpenChosen(platform::WaveOut& device);
+    bool WaitUnlessStopped(std::chrono::steady_clock::duration interval);
+    void NoteLoss();
+    void NotePlayingElsewhere(const char* where);
+    void Tell(const char* warning, const QString& notice);
     void ShowError();
 
     // Asks the live players of `deviceId`, or all of them, to end.
@@ -72,7 +104,15 @@ private:
     QString FErrorMsg;
     const std::int32_t FOutDevice;
     ErrorPresenter m_showError;
-    bool m_outputLost = false; // warned of, and not back yet
+    Notice m_notice;
+    // The rest belongs to the player's thread.
+    std::string m_chosenName; // the output's name at start
+    Where m_where = Where::Chosen;
+    bool m_outputLost = false;    // warned of, and not back yet
+    bool m_elsewhereTold = false; // playing elsewhere warned of, since the loss
+    std::chrono::steady_clock::time_point m_lostAt;
+    std::chrono::steady_clock::time_point m_lastLook;
+    std::chrono::steady_clock::time_point m_lastRefresh;
     std::atomic<bool> m_terminated{false};
     std::mutex m_wakeMutex;
     std::condition_variable m_wake;

@@ -11,6 +11,10 @@
 #endif
 #if defined(__linux__)
 #include <alsa/asoundlib.h>
+#include <dlfcn.h>
+#include <link.h>
+
+#include <cstring>
 #endif
 
 namespace murmex::platform::audiohost {
@@ -18,14 +22,17 @@ namespace {
 
 struct Host {
     bool started = false;
-    std::vector<PaDeviceIndex> outputs; // device id -> PortAudio device
+    std::vector<std::string> names;     // device id -> its name at start
+    std::vector<PaDeviceIndex> outputs; // device id -> PortAudio device now, or paNoDevice
     PaDeviceIndex defaultOutput = paNoDevice;
+    std::string defaultName;
     std::thread::id startedOn;
 };
 
-// Published once by Start() and never destroyed.
+// Published by Start() and replaced by Refresh(); never destroyed.
 std::atomic<const Host*> g_host{nullptr};
 std::once_flag g_startOnce;
+std::atomic<int> g_openStreams{0};
 
 const Host* Current() {
     return g_host.load(std::memory_order_acquire);
@@ -42,10 +49,46 @@ std::mutex& Calls() {
 // and of the plugins no stream uses; it reads again what a stream needs when one is opened. Under the
 // sanitizers the plugins stay: what they keep after they are unloaded can no longer be told apart from a
 // leak of ours, and ThreadSanitizer's suppressions name them by the addresses they were loaded at.
+// A refresh's Pa_Terminate lets go of them as well: under the sanitizers every plugin loaded so far is then
+// marked never to be unloaded.
 void ReleaseProbingMemory() {
 #if defined(__linux__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
     snd_config_update_free_global();
+#elif defined(__linux__)
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void*) {
+            if (info->dlpi_name && std::strstr(info->dlpi_name, "/libasound_module_")) {
+                // Only marks the loaded library; the reference taken here is never given back either.
+                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            }
+            return 0;
+        },
+        nullptr);
 #endif
+}
+
+// PortAudio's outputs now, in its order, with their names. Under Lock(), PortAudio initialised.
+std::vector<std::pair<PaDeviceIndex, std::string>> ListOutputs() {
+    std::vector<std::pair<PaDeviceIndex, std::string>> outputs;
+    const PaDeviceIndex count = Pa_GetDeviceCount();
+    for (PaDeviceIndex i = 0; i < count; ++i) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        if (info && info->maxOutputChannels > 0)
+            outputs.emplace_back(i, info->name ? info->name : "");
+    }
+    return outputs;
+}
+
+void ReadDefault(Host& host) {
+    host.defaultOutput = Pa_GetDefaultOutputDevice();
+    const PaDeviceInfo* info = host.defaultOutput == paNoDevice ? nullptr : Pa_GetDeviceInfo(host.defaultOutput);
+    host.defaultName = info && info->name ? info->name : "";
+}
+
+// Old tables stay reachable (and so are not reported as leaks): a reader may still hold one.
+void Retire(const Host* host) {
+    static auto* retired = new std::vector<const Host*>;
+    retired->push_back(host); // under Lock()
 }
 
 } // namespace
@@ -62,13 +105,11 @@ bool Start() {
         QuietStderr quiet;
         if (Pa_Initialize() == paNoError) {
             host->started = true;
-            const PaDeviceIndex count = Pa_GetDeviceCount();
-            for (PaDeviceIndex i = 0; i < count; ++i) {
-                const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
-                if (info && info->maxOutputChannels > 0)
-                    host->outputs.push_back(i);
+            for (auto& [device, name] : ListOutputs()) {
+                host->outputs.push_back(device);
+                host->names.push_back(std::move(name));
             }
-            host->defaultOutput = Pa_GetDefaultOutputDevice();
+            ReadDefault(*host);
         }
         ReleaseProbingMemory();
         g_host.store(host, std::memory_order_release);
@@ -101,13 +142,68 @@ PaDeviceIndex OutputDevice(int deviceId) {
     return host->outputs[static_cast<std::size_t>(deviceId)];
 }
 
+bool Unresolved(int deviceId) {
+    const Host* host = Current();
+    return host && host->started && deviceId >= -1 && deviceId < static_cast<int>(host->names.size()) &&
+           OutputDevice(deviceId) == paNoDevice;
+}
+
 std::string OutputDeviceName(int deviceId) {
-    const PaDeviceIndex device = OutputDevice(deviceId);
-    if (device == paNoDevice)
+    const Host* host = Current();
+    if (!host)
         return {};
+    if (deviceId == -1)
+        return host->defaultName;
+    if (deviceId < 0 || deviceId >= static_cast<int>(host->names.size()))
+        return {};
+    return host->names[static_cast<std::size_t>(deviceId)];
+}
+
+bool Refresh() {
+    const Host* old = Current();
+    if (!old || !old->started)
+        return false;
     const auto lock = Lock();
-    const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
-    return info && info->name ? std::string(info->name) : std::string();
+    if (g_openStreams.load() > 0)
+        return false;
+    old = Current(); // another refresh may have come first
+    auto* host = new Host(*old);
+    {
+        QuietStderr quiet;
+        Pa_Terminate();
+        // PortAudio down would leave every device id without a device; the next refresh tries again.
+        std::vector<std::pair<PaDeviceIndex, std::string>> outputs;
+        host->defaultOutput = paNoDevice;
+        host->defaultName.clear();
+        if (Pa_Initialize() == paNoError) {
+            outputs = ListOutputs();
+            ReadDefault(*host);
+        }
+        // The n-th device id of a name is the n-th output of that name now.
+        std::vector<bool> taken(outputs.size(), false);
+        for (std::size_t id = 0; id < host->names.size(); ++id) {
+            host->outputs[id] = paNoDevice;
+            for (std::size_t i = 0; i < outputs.size(); ++i) {
+                if (!taken[i] && outputs[i].second == host->names[id]) {
+                    taken[i] = true;
+                    host->outputs[id] = outputs[i].first;
+                    break;
+                }
+            }
+        }
+    }
+    ReleaseProbingMemory();
+    Retire(old);
+    g_host.store(host, std::memory_order_release);
+    return true;
+}
+
+void CountOpenStream(int change) {
+    g_openStreams.fetch_add(change);
+}
+
+int OpenStreams() {
+    return g_openStreams.load();
 }
 
 #if defined(__unix__)

@@ -1,9 +1,18 @@
 // The one PortAudio instance of the process, shared by the wave-out stand-in and the device list.
 // Start() brings PortAudio up and reads its device list, once, on the interface thread: nothing starts it
-// on the way, so the library's probing (slow, and it writes the environment) never runs on a player
-// thread in the middle of opening a stream. Until Start() there are no devices. What Start() read stays
-// readable until the process ends, also for a player that outlives the program's orderly end. Every
-// PortAudio call outside a stream callback is made while holding Lock(). Any thread, Start() excepted.
+// on the way, so the library's first probing (slow, and the environment variable it needs is written
+// then) never runs on a player thread in the middle of opening a stream. Refresh() probes again on a
+// player thread, but only while no stream is open, with that variable in place already; the library then
+// writes no environment of its own (looked at with breakpoints on setenv, putenv and unsetenv). Until
+// Start() there are no devices. What Start() read stays readable until the process ends, also for a
+// player that outlives the program's orderly end. Every PortAudio call outside a stream callback is made
+// while holding Lock(). Any thread, Start() excepted.
+//
+// The device ids and their names are those Start() read, for the whole run. Where PortAudio finds each of
+// them may change: Refresh() reads PortAudio's list again (an output that was unplugged and came back may
+// sit at another place) and maps every device id to the output of the same name in it, or to none. The
+// tables are immutable and published whole; a refresh publishes new ones and never frees the old, which a
+// reader on another thread may still be looking at.
 #pragma once
 
 #include <portaudio.h>
@@ -25,15 +34,33 @@ std::thread::id StartedOn();
 // Serialises the caller's PortAudio calls.
 std::unique_lock<std::mutex> Lock();
 
-// These take no lock: what they read is fixed once Start() has run.
+// These take no lock: what they read is a table published whole.
 
-// Number of devices that can play sound; their positions 0..count-1 are the device ids.
+// Number of devices that could play sound at Start(); their positions 0..count-1 are the device ids.
 int OutputDeviceCount();
 
-// PortAudio's device for a device id (-1 is the default output), or paNoDevice when it names none.
+// PortAudio's device for a device id (-1 is the default output), or paNoDevice when it names none, as of
+// the last reading of PortAudio's list.
 PaDeviceIndex OutputDevice(int deviceId);
 
+// True when the device id named a device at Start(), or is -1, but the last reading of the list found none
+// for it (it was read while the output or the whole sound system was away).
+bool Unresolved(int deviceId);
+
+// The name a device id had at Start(); for -1, the name of the default output as of the last reading.
 std::string OutputDeviceName(int deviceId);
+
+// Reads PortAudio's device list again (Pa_Terminate and Pa_Initialize, under Lock()). Pa_Terminate would
+// close every open stream under its owner's feet, so nothing is done while a stream is open anywhere in the
+// process; the caller's own stream included. Slow (the library probes every device again), but bounded;
+// call it only when an output could not be found, and not more than every few seconds. True when the list
+// was read again.
+bool Refresh();
+
+// Streams open right now. WaveOut counts each stream while it holds Lock() around opening it, and after
+// closing it, so that Refresh() never finds an open stream uncounted.
+void CountOpenStream(int change);
+int OpenStreams();
 
 // PortAudio's calls that stop a stream at once and that close it. Only tests replace them, to make them
 // fail; a replacement must be in place before the call it stands in for begins.

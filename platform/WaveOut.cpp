@@ -21,7 +21,6 @@ constexpr unsigned long kCallbacksPerSecond = 20;
 constexpr MMRESULT kPortAudioBase = 0x10000;
 
 std::atomic<std::uint32_t> g_volume{0xFFFFFFFFu};
-std::atomic<int> g_openStreams{0};
 
 MMRESULT FromPortAudio(PaError error) {
     return error == paNoError ? MMSYSERR_NOERROR : kPortAudioBase + static_cast<MMRESULT>(-error);
@@ -161,6 +160,36 @@ bool WaveOut::Lost() const {
     return active != 1 && Queued(m_device->header);
 }
 
+namespace {
+
+// The stream parameters for playing `format` on a device id, under audiohost::Lock(); false when PortAudio
+// knows no such device.
+bool StreamParameters(int deviceId, PaStreamParameters& params) {
+    params = {};
+    params.device = audiohost::OutputDevice(deviceId);
+    const PaDeviceInfo* info = params.device == paNoDevice ? nullptr : Pa_GetDeviceInfo(params.device);
+    if (!info)
+        return false;
+    params.channelCount = std::min(2, info->maxOutputChannels);
+    params.sampleFormat = paInt16;
+    params.suggestedLatency = std::max(kSuggestedLatency, info->defaultLowOutputLatency);
+    return true;
+}
+
+PaError OpenStream(PaStream** stream, const PaStreamParameters& params, const WaveFormatEx& format,
+                   PaStreamCallback* callback, void* user) {
+    audiohost::QuietStderr quiet;
+    return Pa_OpenStream(stream, nullptr, &params, format.nSamplesPerSec,
+                         std::max(64ul, format.nSamplesPerSec / kCallbacksPerSecond), paClipOff | paDitherOff, callback,
+                         user);
+}
+
+int NeverCalled(const void*, void*, unsigned long, const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void*) {
+    return paAbort;
+}
+
+} // namespace
+
 MMRESULT WaveOut::Open(int deviceId, const WaveFormatEx& format) {
     if (m_device)
         return MMSYSERR_ERROR;
@@ -173,27 +202,30 @@ MMRESULT WaveOut::Open(int deviceId, const WaveFormatEx& format) {
     device->sampleRate = format.nSamplesPerSec;
 
     const auto lock = audiohost::Lock();
-    PaStreamParameters params{};
-    params.device = audiohost::OutputDevice(deviceId);
-    const PaDeviceInfo* info = Pa_GetDeviceInfo(params.device);
-    if (!info)
+    PaStreamParameters params;
+    if (!StreamParameters(deviceId, params))
         return MMSYSERR_BADDEVICEID;
-    device->outChannels = std::min(2, info->maxOutputChannels);
-    params.channelCount = device->outChannels;
-    params.sampleFormat = paInt16;
-    params.suggestedLatency = std::max(kSuggestedLatency, info->defaultLowOutputLatency);
-    PaError error = paNoError;
-    {
-        audiohost::QuietStderr quiet;
-        error = Pa_OpenStream(&device->stream, nullptr, &params, format.nSamplesPerSec,
-                              std::max(64ul, format.nSamplesPerSec / kCallbacksPerSecond), paClipOff | paDitherOff,
-                              PlayCallback, device.get());
-    }
+    device->outChannels = params.channelCount;
+    const PaError error = OpenStream(&device->stream, params, format, PlayCallback, device.get());
     if (error != paNoError)
         return FromPortAudio(error);
     m_device = std::move(device);
-    ++g_openStreams;
+    audiohost::CountOpenStream(+1);
     return MMSYSERR_NOERROR;
+}
+
+bool WaveOut::Gone(int deviceId, const WaveFormatEx& format) {
+    if (!ValidFormat(format) || audiohost::OutputDevice(deviceId) == paNoDevice)
+        return true;
+    const auto lock = audiohost::Lock();
+    PaStreamParameters params;
+    if (!StreamParameters(deviceId, params))
+        return true;
+    PaStream* stream = nullptr;
+    const PaError error = OpenStream(&stream, params, format, NeverCalled, nullptr);
+    if (error == paNoError)
+        Pa_CloseStream(stream); // never started, so nothing of it can still run
+    return error != paNoError && error != paDeviceUnavailable;
 }
 
 MMRESULT WaveOut::PrepareHeader(WaveHeader& header) {
@@ -283,7 +315,7 @@ MMRESULT WaveOut::Close() {
     if (error != paNoError)
         return FromPortAudio(error);
     m_device.reset();
-    --g_openStreams;
+    audiohost::CountOpenStream(-1);
     return MMSYSERR_NOERROR;
 }
 
@@ -329,7 +361,7 @@ MMRESULT WaveOutGetVolume(int deviceId, std::uint32_t& volume) {
 }
 
 int WaveOutOpenStreams() {
-    return g_openStreams.load();
+    return audiohost::OpenStreams();
 }
 
 } // namespace murmex::platform

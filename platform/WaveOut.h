@@ -91,6 +91,13 @@ public:
     // same device works once the output is back (the device list need not be read again).
     bool Lost() const;
 
+    // True when `deviceId` cannot be opened for `format` for another reason than being in use (which a
+    // device that takes one stream is while this program plays on it): its output is not there. Opens a
+    // stream and closes it at once, without playing; as costly as an Open. A sound server that moves the
+    // streams of an output that goes away to another one keeps them playing, so that Lost() never tells;
+    // this does.
+    static bool Gone(int deviceId, const WaveFormatEx& format);
+
     struct Device;
 
 private:

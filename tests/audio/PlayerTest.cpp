@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <random>
@@ -301,7 +302,7 @@ protected:
     // Asks the players to stop and waits until they have gone, saying how long that took.
     static void ExpectQuickStop(const char* state) {
         const auto asked = std::chrono::steady_clock::now();
-        StopWOThreads(platform::WAVE_MAPPER);
+        StopAllWOThreads();
         EXPECT_TRUE(WaitForNoWOThreads(2000)) << "a stop with the server " << state << " took long";
         std::printf("stop with the server %s: player gone after %lld ms\n", state,
                     static_cast<long long>(MsSince(asked)));
@@ -374,6 +375,179 @@ TEST_F(PlayerLossTest, RepeatedLossesLeaveTheThreadsAsTheyWere) {
     const std::string warnings = testing::internal::GetCapturedStderr();
     EXPECT_EQ(Count(warnings, "was lost"), kLosses) << warnings;
     EXPECT_EQ(Count(warnings, "is back"), kLosses) << warnings;
+    EXPECT_TRUE(m_presented.Messages().empty());
+}
+
+// Records what players tell in passing, and when; called on their threads.
+class Notices {
+public:
+    Notice Callback() {
+        return [this](const QString& message) {
+            const std::lock_guard lock(m_mutex);
+            m_messages.push_back(message);
+        };
+    }
+    std::vector<QString> Messages() {
+        const std::lock_guard lock(m_mutex);
+        return m_messages;
+    }
+    void Clear() {
+        const std::lock_guard lock(m_mutex);
+        m_messages.clear();
+    }
+    bool Has(const QString& message) {
+        const std::vector<QString> messages = Messages();
+        return std::find(messages.begin(), messages.end(), message) != messages.end();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<QString> m_messages;
+};
+
+// A chosen output that goes away: the test environment's second sink is unloaded (as an output that is
+// unplugged) and loaded again, while the first sink, the default one, stays.
+class PlayerFallbackTest : public PlayerLossTest {
+protected:
+    void SetUp() override {
+        const char* name = std::getenv("MURMEX_TEST_PCM_2");
+        ASSERT_NE(name, nullptr) << "run inside scripts/testenv.sh";
+        m_name = name;
+        for (int id = 0; id < platform::audiohost::OutputDeviceCount(); ++id) {
+            if (platform::audiohost::OutputDeviceName(id) == m_name)
+                m_second = id;
+        }
+        ASSERT_GE(m_second, 0) << m_name << " is not listed";
+    }
+    // Starts an endless loop on the second output and waits until its monitor hears it.
+    void StartOnSecond(const TestClip& clip) {
+        test::MonitorRecording recording("MURMEX_TEST_MONITOR_2");
+        TWOThread::Start(clip.item, true, m_second, m_presented.Presenter(), m_notices.Callback());
+        ASSERT_TRUE(recording.WaitForSound(clip.left.size())) << "the second sink heard too little";
+    }
+    // Waits until `variable`'s monitor hears the clip repeated, and says how long that took from `from` on
+    // (also in `tookMs`).
+    static void ExpectHeardOn(const char* variable, const TestClip& clip, std::chrono::steady_clock::time_point from,
+                              int timeoutMs, long long* tookMs = nullptr) {
+        {
+            test::MonitorRecording recording(variable);
+            ASSERT_TRUE(recording.WaitForSound(clip.left.size(), timeoutMs)) << "nothing heard on " << variable;
+            const long long took = MsSince(from);
+            std::printf("clip heard on %s %lld ms after the change\n", variable, took);
+            if (tookMs)
+                *tookMs = took;
+        }
+        test::MonitorRecording recording(variable);
+        ASSERT_TRUE(recording.WaitForSound(5 * clip.left.size()));
+        test::ExpectRepeated(Channel(recording.Take(), 0), clip.left);
+    }
+    // The default sink hears nothing any more: the sound is not doubled.
+    static void ExpectDefaultSilent() {
+        test::MonitorRecording recording;
+        const std::vector<double> left = Channel(recording.Take(1000), 0);
+        ASSERT_GT(left.size(), 24000u);
+        EXPECT_LT(test::Rms(left.data() + 4800, left.size() - 4800), 1.0) << "the default sink still plays";
+    }
+    // The stream ends with the server, which comes back without the second sink: the player tries the chosen
+    // output in vain. At the end the second sink is there again.
+    struct ServerBackWithoutSecondSink {
+        explicit ServerBackWithoutSecondSink(std::chrono::steady_clock::time_point& lost) {
+            lost = std::chrono::steady_clock::now();
+            ExpectLossNoticed(lost);
+            server.Return("start-without-2");
+        }
+        test::SoundServerAway server;
+        test::SecondSinkAway sink{true};
+    };
+    QString Told(const char* what) const { return QString::fromUtf8(what) + QString::fromStdString(m_name); }
+    std::string m_name;
+    int m_second = -1;
+    Notices m_notices;
+};
+
+// A sound server rescues the streams of a sink that goes to another sink, and keeps them there: the player
+// notices that its output is not there, lets the stream play on meanwhile and moves back once it is.
+TEST_F(PlayerFallbackTest, ASinkThatGoesIsHeardOnTheDefaultMeanwhileAndAgainOnceItIsBack) {
+    const TestClip clip = NoiseItem(2, 9600, 31);
+    StartOnSecond(clip);
+    testing::internal::CaptureStderr();
+    {
+        const auto unloaded = std::chrono::steady_clock::now();
+        test::SecondSinkAway away;
+        ExpectHeardOn("MURMEX_TEST_MONITOR", clip, unloaded, 12000);
+        ASSERT_TRUE(WaitFor([&] { return m_notices.Has(Told("output elsewhere meanwhile: ")); }, 10000));
+        std::printf("the player knew its output was gone %lld ms after the unload\n",
+                    static_cast<long long>(MsSince(unloaded)));
+        EXPECT_EQ(WOThreadCount(), 1);
+        EXPECT_EQ(platform::WaveOutOpenStreams(), 1);
+
+        away.Return();
+        const auto loaded = std::chrono::steady_clock::now();
+        ExpectHeardOn("MURMEX_TEST_MONITOR_2", clip, loaded, 20000);
+        ExpectDefaultSilent();
+    }
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Count(warnings, "was lost"), 1) << warnings;
+    EXPECT_EQ(Count(warnings, "meanwhile"), 1) << warnings;
+    EXPECT_EQ(Count(warnings, "is back"), 1) << warnings;
+    EXPECT_EQ(m_notices.Messages(),
+              (std::vector{Told("output lost: "), Told("output elsewhere meanwhile: "), Told("output back: ")}));
+    EXPECT_TRUE(m_presented.Messages().empty()) << "a lost output was shown as an error";
+    ExpectQuickStop("back");
+}
+
+// A stream that ends with its output: the chosen output is tried every second, and after ten seconds the
+// loop plays on the default output until the chosen one can be opened again.
+TEST_F(PlayerFallbackTest, AStreamThatEndsWithItsOutputGoesOnOnTheDefaultAfterTenSecondsAndComesBack) {
+    const TestClip clip = NoiseItem(1, 9600, 32);
+    StartOnSecond(clip);
+    testing::internal::CaptureStderr();
+    {
+        std::chrono::steady_clock::time_point lost;
+        ServerBackWithoutSecondSink away(lost);
+        // Nothing plays while the chosen output is tried, then the default output takes over.
+        long long took = 0;
+        ExpectHeardOn("MURMEX_TEST_MONITOR", clip, lost, 30000, &took);
+        // Counted from a moment after the server went, at which the player had lost its stream already.
+        EXPECT_GE(took, 8000) << "the default output took over before the chosen one was given its time";
+        EXPECT_TRUE(m_notices.Has(Told("output elsewhere meanwhile: ")));
+
+        away.sink.Return();
+        const auto loaded = std::chrono::steady_clock::now();
+        ExpectHeardOn("MURMEX_TEST_MONITOR_2", clip, loaded, 20000);
+        ExpectDefaultSilent();
+    }
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Count(warnings, "was lost"), 1) << warnings;
+    EXPECT_EQ(Count(warnings, "playing on the default output meanwhile"), 1) << warnings;
+    EXPECT_EQ(Count(warnings, "is back"), 1) << warnings;
+    EXPECT_TRUE(m_presented.Messages().empty());
+    ExpectQuickStop("back");
+}
+
+// Every state of a lost chosen output: while it is tried, while the loop plays elsewhere, and while it moves
+// back (the stop may come while the output is opened again).
+TEST_F(PlayerFallbackTest, AStopEndsThePlayerAtOnceWhateverBecameOfItsOutput) {
+    const TestClip clip = NoiseItem(1, 4800, 33);
+    for (const char* state : {"tried", "elsewhere", "returning"}) {
+        SCOPED_TRACE(state);
+        m_notices.Clear();
+        StartOnSecond(clip);
+        if (std::string(state) == "tried") {
+            std::chrono::steady_clock::time_point lost;
+            ServerBackWithoutSecondSink away(lost);
+            std::this_thread::sleep_for(1500ms); // the player is trying the chosen output, or reading the list
+            ExpectQuickStop(state);
+            continue;
+        }
+        test::SecondSinkAway away;
+        ASSERT_TRUE(WaitFor([&] { return m_notices.Has(Told("output elsewhere meanwhile: ")); }, 15000));
+        if (std::string(state) == "returning") {
+            away.Return();
+            std::this_thread::sleep_for(700ms); // about when the player looks for its output again
+        }
+        ExpectQuickStop(state);
+    }
     EXPECT_TRUE(m_presented.Messages().empty());
 }
 

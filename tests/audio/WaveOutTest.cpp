@@ -6,9 +6,11 @@
 #include "tests/support/Faults.h"
 #include "tests/support/Monitor.h"
 #include "tests/support/RiffBytes.h"
+#include "tests/support/SoundServer.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -248,6 +250,85 @@ TEST_F(WaveOutTest, EveryListedDeviceHasANameAndOpens) {
     SndStringHandle handle = nullptr;
     EXPECT_STREQ(GetSndDeviceNameDS(GetSndDeviceCountDS(), &handle), "");
     DSFreeString(handle);
+}
+
+// PortAudio's list read again: never under an open stream, and every device id keeps its name and finds the
+// device of that name, while other threads read the tables.
+TEST_F(WaveOutTest, ReadingTheDeviceListAgainWaitsForOpenStreamsAndKeepsEveryIdAndName) {
+    const Clip clip = NoiseClip(2, 9600, 7);
+    const int count = audiohost::OutputDeviceCount();
+    std::vector<std::string> names;
+    for (int id = 0; id < count; ++id)
+        names.push_back(audiohost::OutputDeviceName(id));
+    {
+        WaveOut out;
+        ASSERT_EQ(out.Open(WAVE_MAPPER, clip.format), MMSYSERR_NOERROR);
+        EXPECT_FALSE(audiohost::Refresh()) << "the list was read again under an open stream";
+    }
+    std::atomic<bool> done{false};
+    std::atomic<int> wrongNames{0};
+    std::thread reader([&] {
+        while (!done.load()) {
+            for (int id = 0; id < count; ++id) {
+                if (audiohost::OutputDeviceName(id) != names[static_cast<std::size_t>(id)])
+                    ++wrongNames;
+                audiohost::OutputDevice(id);
+            }
+        }
+    });
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(audiohost::Refresh());
+    done = true;
+    reader.join();
+    EXPECT_EQ(wrongNames.load(), 0);
+    ASSERT_EQ(audiohost::OutputDeviceCount(), count);
+    for (int id = -1; id < count; ++id) {
+        SCOPED_TRACE(id);
+        EXPECT_FALSE(audiohost::Unresolved(id));
+        const PaDeviceIndex device = audiohost::OutputDevice(id);
+        ASSERT_NE(device, paNoDevice);
+        const auto lock = audiohost::Lock();
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+        ASSERT_NE(info, nullptr);
+        EXPECT_EQ(info->name, audiohost::OutputDeviceName(id));
+    }
+    const auto recorded = PlayLooped(clip);
+    test::ExpectRepeated(Channel(recorded, 0), clip.left);
+}
+
+// A sound server moves the streams of a sink that goes to another sink: the stream plays on and is not
+// lost, and only a look at the output tells that it has gone. An output in use is not gone.
+TEST_F(WaveOutTest, AnOutputWhoseSinkIsUnloadedIsGoneWhileItsStreamPlaysOn) {
+    const char* pcm = std::getenv("MURMEX_TEST_PCM_2");
+    ASSERT_NE(pcm, nullptr) << "run inside scripts/testenv.sh";
+    int second = -1;
+    for (int id = 0; id < audiohost::OutputDeviceCount(); ++id) {
+        if (audiohost::OutputDeviceName(id) == pcm)
+            second = id;
+    }
+    ASSERT_GE(second, 0);
+    const Clip clip = NoiseClip(2, 9600, 8);
+    EXPECT_FALSE(WaveOut::Gone(second, clip.format));
+    EXPECT_TRUE(WaveOut::Gone(audiohost::OutputDeviceCount(), clip.format));
+    WaveOut out;
+    WaveHeader header;
+    Prepare(header, clip, WHDR_BEGINLOOP | WHDR_ENDLOOP, kLoopForever);
+    ASSERT_EQ(out.Open(second, clip.format), MMSYSERR_NOERROR);
+    out.PrepareHeader(header);
+    ASSERT_EQ(out.Write(header), MMSYSERR_NOERROR);
+    EXPECT_FALSE(WaveOut::Gone(second, clip.format)) << "an output in use counts as gone";
+    {
+        test::SecondSinkAway away;
+        MonitorRecording recording;
+        EXPECT_TRUE(recording.WaitForSound(clip.left.size())) << "the server did not move the stream";
+        EXPECT_FALSE(out.Lost());
+        EXPECT_TRUE(WaveOut::Gone(second, clip.format));
+        away.Return();
+        EXPECT_FALSE(WaveOut::Gone(second, clip.format));
+    }
+    EXPECT_EQ(out.Reset(), MMSYSERR_NOERROR);
+    out.UnprepareHeader(header);
+    EXPECT_EQ(out.Close(), MMSYSERR_NOERROR);
 }
 
 // The sound libraries' probing prints dozens of lines to stderr; none may reach the user's terminal.

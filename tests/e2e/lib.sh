@@ -151,6 +151,31 @@ wait_pixel() {
     done
 }
 
+# --- The output chosen on the audio page, stored beside the program (see copy_murmex).
+AUDIO_TAB=(637 371) DEVICE_DOWN=(755 429)
+
+# One step down on the audio page; waits until the choice is stored.
+step_output_down() {
+    local before
+    before=$(cat "$OUTPUT_INI" 2>/dev/null || true)
+    click "${DEVICE_DOWN[@]}"
+    for _ in $(seq 100); do
+        [[ "$(cat "$OUTPUT_INI" 2>/dev/null || true)" != "$before" ]] && return 0
+        sleep 0.1
+    done
+    fail "a click on the down arrow stored no choice"
+}
+
+# Steps the output down until the stored choice is NAME.
+choose_output() {
+    click "${AUDIO_TAB[@]}"
+    for _ in $(seq 12); do
+        step_output_down
+        grep -qx "Object1Name=$1" "$OUTPUT_INI" && return 0
+    done
+    fail "the arrows never reached the output $1: $(cat "$OUTPUT_INI")"
+}
+
 # --- Sound. The recordings of the sinks' monitors grow for the whole run (s16le, 48000 Hz, stereo, 4 bytes a
 # frame); a mark is a byte offset into one. MONITOR arguments default to the first sink's recording.
 SOUND_LEVEL=${SOUND_LEVEL:-100}  # RMS, in sample units, from which on a stretch holds sound

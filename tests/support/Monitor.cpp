@@ -23,10 +23,10 @@ long long FileSize(const std::string& path) {
 
 } // namespace
 
-MonitorRecording::MonitorRecording() {
-    const char* path = std::getenv("MURMEX_TEST_MONITOR");
+MonitorRecording::MonitorRecording(const char* variable) {
+    const char* path = std::getenv(variable);
     if (!path)
-        throw std::runtime_error("MURMEX_TEST_MONITOR is not set: run inside scripts/testenv.sh");
+        throw std::runtime_error(std::string(variable) + " is not set: run inside scripts/testenv.sh");
     m_path = path;
     m_start = FileSize(m_path) / kFrameBytes * kFrameBytes;
 }

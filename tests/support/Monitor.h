@@ -1,5 +1,6 @@
-// Listening to what reached the test sound server: the test environment keeps one recorder on the null
-// sink's monitor (48000 Hz, stereo, 16-bit) writing to $MURMEX_TEST_MONITOR for the whole run.
+// Listening to what reached the test sound server: the test environment keeps one recorder on each null
+// sink's monitor (48000 Hz, stereo, 16-bit) writing to $MURMEX_TEST_MONITOR (the default sink) and
+// $MURMEX_TEST_MONITOR_2 for the whole run.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,8 @@ namespace murmex::test {
 // Everything recorded from the moment of construction on.
 class MonitorRecording {
 public:
-    MonitorRecording();
+    // `variable` names the environment variable that holds the recording's path.
+    explicit MonitorRecording(const char* variable = "MURMEX_TEST_MONITOR");
     // Waits until the recording holds `frames` frames counted from its first sound on (the first frame
     // that is not silent). False when that did not happen within `timeoutMs`.
     bool WaitForSound(std::size_t frames, int timeoutMs = 30000) const;

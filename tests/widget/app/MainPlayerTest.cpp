@@ -62,6 +62,26 @@ private slots:
         QVERIFY(waited);
     }
 
+    // A player's news reaches the UI thread later, in order, and the player never waits for it.
+    void aPlayersNoticeIsPostedToTheUiThreadWithoutWaiting() {
+        QStringList shown;
+        bool onUiThread = true;
+        const audio::Notice notice = PostOnUiThread([&](const QString& message) {
+            shown.append(message);
+            onUiThread = onUiThread && QThread::currentThread() == qApp->thread();
+        });
+        // Joined without the UI thread's loop running: a notice that waited for it would never return.
+        std::thread player([&] {
+            notice(QStringLiteral("output lost: one"));
+            notice(QStringLiteral("output back: one"));
+        });
+        player.join();
+        QVERIFY(shown.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 2, 30000);
+        QCOMPARE(shown, (QStringList{QStringLiteral("output lost: one"), QStringLiteral("output back: one")}));
+        QVERIFY(onUiThread);
+    }
+
     void aNoiseWithoutAClipIsRefusedWithTheListIndexError() {
         QStringList errors;
         const auto fm = test::MakeMainWindow(1280, &errors);
