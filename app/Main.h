@@ -296,6 +296,9 @@ public:
     // running. The icon's double click brings the window back as on the first show.
     void Sb_MinClick();
     void TrayIconDblClick();
+    // A second start of the program brings this window to the front: back from the tray, the taskbar or
+    // behind other windows.
+    void AnotherCopyStarted();
     void TrayMenu_3Click();
     void TrayMenu_4Click();
     // Open the help file or the maker's web page of the language; nothing for a language without them.

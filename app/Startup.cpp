@@ -7,6 +7,7 @@
 #include "platform/AudioHost.h"
 #include "platform/LibraryNoise.h"
 #include "platform/Power.h"
+#include "platform/SingleInstance.h"
 #include "platform/Termination.h"
 
 #include <QApplication>
@@ -99,6 +100,11 @@ int RunMurmex(int& argc, char** argv) {
     // The main window ends the program when it is closed, also while it is hidden in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A second copy shows the first one's window and leaves before it touches the settings.
+    platform::SingleInstance instance;
+    if (!instance.Claim(platform::SingleInstance::ServerNameForUser()))
+        return 0;
+
     MainServices services;
     services.powerOff = platform::RequestPowerOff;
     auto fmMain = std::make_unique<TfmMain>(std::move(services));
@@ -110,6 +116,8 @@ int RunMurmex(int& argc, char** argv) {
     // A session that ends the program closes the window the same way the close button does.
     platform::TerminationRequests termination;
     QObject::connect(&termination, &platform::TerminationRequests::Requested, fmMain.get(), &QWidget::close);
+
+    QObject::connect(&instance, &platform::SingleInstance::ShowRequested, fmMain.get(), &TfmMain::AnotherCopyStarted);
 
     fmMain->show();
     // A window manager activates a new window by itself; without one the window would never become
