@@ -7,6 +7,7 @@
 #include "platform/AudioHost.h"
 #include "platform/LibraryNoise.h"
 #include "platform/Power.h"
+#include "platform/QtPlatform.h"
 #include "platform/SingleInstance.h"
 #include "platform/Termination.h"
 
@@ -94,7 +95,8 @@ int RunMurmex(int& argc, char** argv) {
     // The sound system starts here, on the interface thread, and not inside the first player's start. It
     // comes first: listing the outputs briefly takes memory that is given back before the window needs its own.
     platform::audiohost::Start();
-    QApplication app(argc, argv);
+    platform::QtArguments arguments(argc, argv, platform::ProcessEnvironment);
+    QApplication app(argc, arguments.Argv());
     QApplication::setApplicationName(QStringLiteral("Murmex"));
     QApplication::setDesktopFileName(QStringLiteral("murmex"));
     // The main window ends the program when it is closed, also while it is hidden in the tray.
