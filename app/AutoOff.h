@@ -67,4 +67,18 @@ constexpr OffTick CountOffTick(std::int32_t offCount, std::int32_t off1) {
     return {count, known && count == kOffDelays[std::size_t(off1)].ticks && count != offCount};
 }
 
+// The gentle end: over the last ticks before the action the output volume goes down step by step, and is 0 on
+// the tick the action fires. The share of the user's volume to play with the count `offCount` (as it stands
+// after the tick) and the delay `off1`: 1 with no auto-off, earlier than the fade, and after the action.
+inline constexpr std::int32_t kFadeTicks = 50;
+
+constexpr double FadeShare(std::int32_t offCount, std::int32_t off1) {
+    if (off1 <= 0 || off1 >= std::int32_t(kOffDelays.size()))
+        return 1.0;
+    const std::int64_t left = std::int64_t(kOffDelays[std::size_t(off1)].ticks) - offCount;
+    if (left < 0 || left >= kFadeTicks)
+        return 1.0;
+    return double(left) / kFadeTicks;
+}
+
 } // namespace murmex

@@ -296,6 +296,9 @@ public:
     // running. The icon's double click brings the window back as on the first show.
     void Sb_MinClick();
     void TrayIconDblClick();
+    // A second start of the program brings this window to the front: back from the tray, the taskbar or
+    // behind other windows.
+    void AnotherCopyStarted();
     void TrayMenu_3Click();
     void TrayMenu_4Click();
     // Open the help file or the maker's web page of the language; nothing for a language without them.
@@ -362,6 +365,8 @@ private:
     void ShowTitleHover(QPoint cursor);
     void ShowOffArrowHover(QPoint cursor);
     void CountOff();
+    void FadeOut();
+    void CancelFade();
     void ShowTabFaces(QPoint cursor);
     void StopIfStartFailed();
     void ChooseOutputDevice(std::int32_t id);
@@ -386,6 +391,8 @@ private:
     // A player's error box has been closed since the generator started: once no player is left, the start
     // has failed and the generator shows stopped again.
     bool m_playerErrorSeen = false;
+    bool m_fading = false;        // the output volume is below the user's for the auto-off's fade
+    bool m_fadeCancelled = false; // the user ended this fade
 };
 
 } // namespace murmex

@@ -34,6 +34,7 @@ void TfmMain::StartGenerator() {
 
 void TfmMain::StopGenerator() {
     Generator_On = false;
+    CancelFade();
     btStopThreadClick();
     Timer_Indicator->stop();
     ShowGeneratorLamp();

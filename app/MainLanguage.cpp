@@ -132,11 +132,13 @@ void TfmMain::ShowOffAction() {
 }
 
 void TfmMain::Sb_Off_1_UpClick() {
+    CancelFade();
     Off_1 = Step(Off_1, 1);
     ShowOffDelay();
 }
 
 void TfmMain::Sb_Off_1_DownClick() {
+    CancelFade();
     Off_1 = Step(Off_1, -1);
     ShowOffDelay();
 }

@@ -8,12 +8,23 @@
 #include "app/Hover.h"
 #include "app/SettingsStore.h"
 #include "audio/WaveOutThreadPlayWL.h"
+#include "audio/WaveOutUtils.h"
 #include "ui/LImage.h"
 #include "ui/Surfaces.h"
 
 #include <QLabel>
+#include <QSlider>
+
+#include <cmath>
 
 namespace murmex {
+namespace {
+
+std::uint16_t FadedVolume(const QSlider& bar, double share) {
+    return std::uint16_t(std::lround(audio::TrackBarToVolume(bar.value(), bar.minimum(), bar.maximum()) * share));
+}
+
+} // namespace
 
 void TfmMain::Timer_WorkTimer() {
     if (First_Tick && isActiveWindow()) {
@@ -60,12 +71,34 @@ void TfmMain::CountOff() {
         return;
     const OffTick tick = CountOffTick(Off_Count, Off_1);
     Off_Count = tick.count;
+    FadeOut();
     if (!tick.fire)
         return;
     if (Off_2 == kOffActionClose)
         close();
     else if (Off_2 == kOffActionShutdown)
         ShutdownComputer();
+}
+
+// The output volume alone goes down: the sliders, their numbers and the stored values stay the user's. A fade
+// the user has cancelled stays off until the count has left the fade's ticks.
+void TfmMain::FadeOut() {
+    const double share = FadeShare(Off_Count, Off_1);
+    if (share == 1.0)
+        m_fadeCancelled = false;
+    if (share < 1.0 && !m_fadeCancelled) {
+        m_fading = true;
+        audio::SetWaveOutVolume(FadedVolume(*tbVolLeft, share), FadedVolume(*tbVolRight, share));
+    } else if (m_fading) {
+        m_fading = false;
+        tbVolLeftChange();
+    }
+}
+
+// A stop, a move of a slider or another delay during the fade ends it, and the user's volume is back at once.
+void TfmMain::CancelFade() {
+    if (m_fading)
+        tbVolLeftChange();
 }
 
 // The power-off may end this program with the session at any moment, so what the user chose is kept before

@@ -58,6 +58,11 @@ void TfmMain::TrayIconDblClick() {
     TrayIcon->SetActive(false);
 }
 
+void TfmMain::AnotherCopyStarted() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    TrayIconDblClick();
+}
+
 void TfmMain::TrayMenu_3Click() {
     Sb_InternetClick();
 }

@@ -41,8 +41,13 @@ void TfmMain::ConnectVolume() {
     HandleButton(Img_1_R, &ui::TLMDLImage::MouseUp, &TfmMain::Img_1_RMouseUp);
 }
 
-// Every change of either track bar writes both channels from the two current positions.
+// Every change of either track bar writes both channels from the two current positions; during the auto-off's
+// fade it ends the fade.
 void TfmMain::tbVolLeftChange() {
+    if (m_fading) {
+        m_fading = false;
+        m_fadeCancelled = true;
+    }
     audio::SetWaveOutVolume(audio::TrackBarToVolume(tbVolLeft->value(), tbVolLeft->minimum(), tbVolLeft->maximum()),
                             audio::TrackBarToVolume(tbVolRight->value(), tbVolRight->minimum(), tbVolRight->maximum()));
 }

@@ -7,6 +7,8 @@
 #include "platform/AudioHost.h"
 #include "platform/LibraryNoise.h"
 #include "platform/Power.h"
+#include "platform/QtPlatform.h"
+#include "platform/SingleInstance.h"
 #include "platform/Termination.h"
 
 #include <QApplication>
@@ -115,11 +117,17 @@ int RunMurmex(int& argc, char** argv) {
     // The sound system starts here, on the interface thread, and not inside the first player's start. It
     // comes first: listing the outputs briefly takes memory that is given back before the window needs its own.
     platform::audiohost::Start();
-    QApplication app(argc, argv);
+    platform::QtArguments arguments(argc, argv, platform::ProcessEnvironment);
+    QApplication app(argc, arguments.Argv());
     QApplication::setApplicationName(QStringLiteral("Murmex"));
     QApplication::setDesktopFileName(QStringLiteral("murmex"));
     // The main window ends the program when it is closed, also while it is hidden in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // A second copy shows the first one's window and leaves before it touches the settings.
+    platform::SingleInstance instance;
+    if (!instance.Claim(platform::SingleInstance::ServerNameForUser()))
+        return 0;
 
     MainServices services;
     services.powerOff = platform::RequestPowerOff;
@@ -132,6 +140,8 @@ int RunMurmex(int& argc, char** argv) {
     // A session that ends the program closes the window the same way the close button does.
     platform::TerminationRequests termination;
     QObject::connect(&termination, &platform::TerminationRequests::Requested, fmMain.get(), &QWidget::close);
+
+    QObject::connect(&instance, &platform::SingleInstance::ShowRequested, fmMain.get(), &TfmMain::AnotherCopyStarted);
 
     fmMain->show();
     // A window manager activates a new window by itself; without one the window would never become

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Ten minutes of playing with the auto-off set to "10" and "Computer shutdown": the settings are in the store
-# by the time the login manager is asked, it is asked once and without interaction, and a computer that stays
-# on leaves the noise playing. The login manager is a fake on a private system bus started here.
+# Ten minutes of playing with the auto-off set to "10" and "Computer shutdown": the sound fades out over the
+# last five seconds, the settings are in the store by the time the login manager is asked, it is asked once
+# and without interaction, and a computer that stays on leaves the noise playing at the user's volume. The login manager is a fake on a private system bus started here.
 source "$(dirname "$0")/lib.sh"
 
 readonly LAMP=(760 41) GENERATOR=(107 535) LANGUAGE_UP=(755 418)
@@ -30,8 +30,12 @@ wait_sound "$mark" >/dev/null || fail "no sound after the generator was started"
 wait_pixel "${LAMP[@]}" FF0000 || fail "the lamp is $(pixel "${LAMP[@]}") while playing"
 step "playing; the auto-off is due in ten minutes"
 
+started=$SECONDS
 deadline=$((SECONDS + 11 * 60 + 30))
+fade_mark=""
 until grep -q '^PowerOff' "$record" 2>/dev/null; do
+    # Well before the fade: the recording from here holds the full level, the fade and what follows.
+    [[ -z "$fade_mark" ]] && ((SECONDS - started >= 9 * 60 + 30)) && fade_mark=$(monitor_mark)
     ((SECONDS < deadline)) || fail "no power-off was asked for after ten minutes of playing"
     kill -0 "$MURMEX_PID" 2>/dev/null || fail "Murmex ended instead of asking for a power-off"
     sleep 1
@@ -40,6 +44,30 @@ step "the power-off was asked for"
 grep -qx 'PowerOff interactive=false' "$record" || fail "the request was not non-interactive: $(cat "$record")"
 grep -qx 'Noise_Num=4' "$record" && grep -qx 'Languare=0' "$record" && grep -qx 'Off_2=1' "$record" ||
     fail "the settings were not in the store at the request: $(cat "$record")"
+
+step "the level fell over the last five seconds before the request"
+[[ -n "$fade_mark" ]] || fail "the request came before the fade was looked for"
+fade_end=$(recorded_after "$(monitor_mark)" 2)
+levels=()
+for ((at = fade_mark; at + 96000 <= fade_end; at += 96000)); do # half seconds
+    levels+=("$("$SOUNDCHECK_BIN" "$MURMEX_TEST_MONITOR" "$at" $((at + 96000)) | sed -n 's/.*rms_left=\([0-9.]*\).*/\1/p')")
+done
+echo "levels by half second: ${levels[*]}"
+# The quietest half second ends the fade; the ten before it fall from about the full level, each below the
+# one before, and the level after it is the full one again.
+printf '%s\n' "${levels[@]}" | awk '
+    { level[NR] = $1 }
+    END {
+        low = 1
+        for (i = 2; i <= NR; i++) if (level[i] < level[low]) low = i
+        if (low < 12 || low + 2 > NR) { print "the fade is not inside the recording (quietest at " low ")"; exit 1 }
+        full = level[1]
+        if (level[low] > 0.2 * full) { print "the quietest half second is at " level[low] " of " full; exit 1 }
+        for (i = low - 9; i <= low; i++)
+            if (level[i] >= level[i - 1]) { print "the level rose at half second " i; exit 1 }
+        if (level[low - 10] < 0.85 * full) { print "the fade began early: " level[low - 10] " of " full; exit 1 }
+        if (level[low + 2] < 0.85 * full) { print "the level after the request is " level[low + 2] " of " full; exit 1 }
+    }' || fail "no fade over the last five seconds"
 
 # The computer stayed on: the program goes on playing, and asks no more.
 mark=$(monitor_mark)

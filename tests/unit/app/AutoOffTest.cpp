@@ -114,3 +114,20 @@ TEST(AutoOffTest, BothSelectorsWrapAround) {
     EXPECT_EQ(WrapOffAction(std::numeric_limits<std::int32_t>::max()), kOffActionClose);
     EXPECT_EQ(WrapOffAction(std::numeric_limits<std::int32_t>::min()), kOffActionShutdown);
 }
+
+TEST(AutoOffTest, TheFadeCoversTheLastFiftyTicksOfAKnownDelayOnly) {
+    constexpr std::int32_t sixty = 36000;
+    EXPECT_EQ(FadeShare(sixty - 51, 9), 1.0);
+    EXPECT_EQ(FadeShare(sixty - 50, 9), 1.0);
+    EXPECT_DOUBLE_EQ(FadeShare(sixty - 49, 9), 0.98);
+    EXPECT_DOUBLE_EQ(FadeShare(sixty - 1, 9), 0.02);
+    EXPECT_EQ(FadeShare(sixty, 9), 0.0); // the tick the action fires
+    EXPECT_EQ(FadeShare(sixty + 1, 9), 1.0);
+    EXPECT_EQ(FadeShare(std::numeric_limits<std::int32_t>::max(), 9), 1.0);
+    EXPECT_EQ(FadeShare(std::numeric_limits<std::int32_t>::min(), 9), 1.0);
+    // No auto-off, and delays the table does not have, never fade.
+    EXPECT_EQ(FadeShare(0, 0), 1.0);
+    EXPECT_EQ(FadeShare(5990, -1), 1.0);
+    EXPECT_EQ(FadeShare(5990, 10), 1.0);
+    EXPECT_DOUBLE_EQ(FadeShare(5990, 1), 0.2);
+}

@@ -1,12 +1,15 @@
 // The work timer's hover pictures of the small buttons and arrows, and the auto-off it counts down: after
 // the chosen delay of playing it closes the window or keeps the settings and asks for a power-off.
 #include "app/Main.h"
+#include "audio/WaveOutUtils.h"
 #include "tests/widget/WidgetTest.h"
 #include "ui/LImage.h"
+#include "ui/Surfaces.h"
 #include "ui/Tray.h"
 
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QtTest>
 
 using namespace murmex;
@@ -17,6 +20,31 @@ constexpr int kTenMinutes = 6000;
 
 QString Stored(const char* key) {
     return QSettings(test::WidgetSettingsFile(), QSettings::IniFormat).value(QString::fromLatin1(key)).toString();
+}
+
+struct Volume {
+    int left = -1;
+    int right = -1;
+};
+
+Volume OutputVolume() {
+    std::uint16_t left = 0;
+    std::uint16_t right = 0;
+    if (!audio::GetWaveOutVolume(left, right))
+        return {};
+    return {left, right};
+}
+
+// A window playing with the auto-off at ten minutes and "Computer shutdown", the sliders at 80 and 40;
+// `powerOffs` counts the requests.
+std::unique_ptr<TfmMain> FadingWindow(int& powerOffs) {
+    test::WriteWidgetSettings("[General]\nOff_1=1\nOff_2=1\nValue_L=80\nValue_R=40\n");
+    MainServices services = test::TestServices();
+    services.powerOff = [&powerOffs] { ++powerOffs; };
+    auto fm = std::make_unique<TfmMain>(std::move(services));
+    fm->show();
+    fm->Generator_On = true;
+    return fm;
 }
 
 } // namespace
@@ -129,6 +157,80 @@ private slots:
         QVERIFY(fm.isVisible());
         QVERIFY(fm.Generator_On);
         QCOMPARE(closed.count(), 0);
+    }
+
+    // Over the last fifty ticks the output goes down step by step to nothing on the tick the action fires,
+    // while the sliders, their numbers and the stored values stay the user's; a computer that stays on hears
+    // the noise again at the user's volume.
+    void theLastFiveSecondsFadeTheOutputAlone() {
+        int powerOffs = 0;
+        const auto fm = FadingWindow(powerOffs);
+        for (int tick = 1; tick <= kTenMinutes - 50; ++tick)
+            fm->Timer_WorkTimer();
+        const Volume full = OutputVolume();
+        QCOMPARE(full.left, int(audio::TrackBarToVolume(20)));
+        QCOMPARE(full.right, int(audio::TrackBarToVolume(60)));
+        Volume last = full;
+        for (int step = 49; step >= 0; --step) {
+            fm->Timer_WorkTimer();
+            const Volume now = OutputVolume();
+            QVERIFY2(now.left < last.left && now.right < last.right, qPrintable(QString::number(step)));
+            QVERIFY(std::abs(now.left - full.left * step / 50) <= 1);
+            QVERIFY(std::abs(now.right - full.right * step / 50) <= 1);
+            QCOMPARE(powerOffs, step == 0 ? 1 : 0);
+            QCOMPARE(fm->tbVolLeft->value(), 20);
+            QCOMPARE(fm->tbVolRight->value(), 60);
+            QCOMPARE(fm->Value_L, 80);
+            QCOMPARE(fm->Lbl_Vol_L->text(), QStringLiteral("80"));
+            last = now;
+        }
+        QCOMPARE(last.left, 0);
+        QCOMPARE(last.right, 0);
+        QCOMPARE(Stored("Value_L"), QStringLiteral("80"));
+        QCOMPARE(Stored("Value_R"), QStringLiteral("40"));
+        fm->Timer_WorkTimer();
+        QCOMPARE(OutputVolume().left, full.left);
+        QCOMPARE(OutputVolume().right, full.right);
+        QCOMPARE(powerOffs, 1);
+    }
+
+    // Halfway through the fade the user stops, moves a slider or picks another delay: the volume is the
+    // user's again at once and stays so; the action still comes when it is due.
+    void aStopASliderOrAnotherDelayEndTheFade_data() {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("stop") << QStringLiteral("stop");
+        QTest::newRow("slider") << QStringLiteral("slider");
+        QTest::newRow("delay") << QStringLiteral("delay");
+    }
+
+    void aStopASliderOrAnotherDelayEndTheFade() {
+        QFETCH(QString, what);
+        int powerOffs = 0;
+        const auto fm = FadingWindow(powerOffs);
+        for (int tick = 1; tick <= kTenMinutes - 25; ++tick)
+            fm->Timer_WorkTimer();
+        QVERIFY(OutputVolume().left < int(audio::TrackBarToVolume(20)));
+        Volume user{audio::TrackBarToVolume(20), audio::TrackBarToVolume(60)};
+        if (what == QLatin1String("stop")) {
+            fm->Sb_GeneratorClick();
+            QVERIFY(!fm->Generator_On);
+            QCOMPARE(OutputVolume().left, user.left);
+            QCOMPARE(OutputVolume().right, user.right);
+            fm->Generator_On = true; // the count goes on where it stopped
+        } else if (what == QLatin1String("slider")) {
+            fm->tbVolLeft->setValue(50);
+            user.left = audio::TrackBarToVolume(50);
+        } else {
+            fm->Sb_Off_1_UpClick();
+        }
+        QCOMPARE(OutputVolume().left, user.left);
+        QCOMPARE(OutputVolume().right, user.right);
+        for (int tick = 0; tick < 25; ++tick) {
+            fm->Timer_WorkTimer();
+            QCOMPARE(OutputVolume().left, user.left);
+            QCOMPARE(OutputVolume().right, user.right);
+        }
+        QCOMPARE(powerOffs, what == QLatin1String("delay") ? 0 : 1);
     }
 
     // Minimise on start waits for the window's first active tick; in the tray the countdown goes on.

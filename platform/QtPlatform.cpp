@@ -1,0 +1,37 @@
+#include "platform/QtPlatform.h"
+
+#include <QtGlobal>
+
+namespace murmex::platform {
+
+QByteArray ChooseQtPlatform(const EnvironmentReader& environment) {
+    if (!environment("QT_QPA_PLATFORM").isEmpty())
+        return {};
+    const bool wayland = environment("XDG_SESSION_TYPE") == "wayland" || !environment("WAYLAND_DISPLAY").isEmpty();
+    // Without an X display (no XWayland) the X11 plugin could not start at all: Qt's own choice is better.
+    if (!wayland || environment("DISPLAY").isEmpty())
+        return {};
+    return QByteArrayLiteral("xcb");
+}
+
+QtArguments::QtArguments(int& argc, char** argv, const EnvironmentReader& environment)
+    : m_platform(ChooseQtPlatform(environment)) {
+    m_argv.assign(argv, argv + argc);
+    // A platform given on the command line is the user's choice as well.
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
+            m_platform.clear();
+    }
+    if (!m_platform.isEmpty()) {
+        m_argv.push_back(m_platformOption.data());
+        m_argv.push_back(m_platform.data());
+    }
+    argc = static_cast<int>(m_argv.size());
+    m_argv.push_back(nullptr);
+}
+
+QByteArray ProcessEnvironment(const char* name) {
+    return qgetenv(name);
+}
+
+} // namespace murmex::platform

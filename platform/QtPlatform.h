@@ -1,0 +1,37 @@
+// The window places itself at the top centre of the screen and gives itself a shape, which a Wayland
+// compositor does not let a client do. On a Wayland desktop the program therefore runs through XWayland,
+// as an X11 client, unless the user has chosen a Qt platform themselves.
+#pragma once
+
+#include <QByteArray>
+
+#include <functional>
+#include <vector>
+
+namespace murmex::platform {
+
+// Reads one environment variable; empty when unset.
+using EnvironmentReader = std::function<QByteArray(const char* name)>;
+
+// The Qt platform plugin to ask for, or empty to leave Qt's own choice: "xcb" in a Wayland session that
+// offers an X display, when QT_QPA_PLATFORM is unset or empty.
+QByteArray ChooseQtPlatform(const EnvironmentReader& environment);
+
+// The program's arguments with "-platform NAME" added when ChooseQtPlatform gives one and the command line
+// names no platform, for QApplication. The environment is left as it is, for the programs this one starts.
+// The strings live as long as the returned object; the argument count given is updated.
+class QtArguments {
+public:
+    QtArguments(int& argc, char** argv, const EnvironmentReader& environment);
+    char** Argv() { return m_argv.data(); }
+
+private:
+    QByteArray m_platformOption = QByteArrayLiteral("-platform");
+    QByteArray m_platform;
+    std::vector<char*> m_argv;
+};
+
+// The process's environment.
+QByteArray ProcessEnvironment(const char* name);
+
+} // namespace murmex::platform

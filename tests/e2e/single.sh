@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# One copy per user: a second start shows the running copy's window, from the tray too, and leaves at once
+# without touching the settings; two copies started together leave one; a copy killed outright does not
+# keep the next one from starting.
+source "$(dirname "$0")/lib.sh"
+
+readonly MINIMISE=(761 16) NOISE_6=(361 328)
+
+now_ms() {
+    echo $(($(date +%s%N) / 1000000))
+}
+
+# Starts another copy of PROGRAM and checks that it ends on its own with status 0; prints how long it ran.
+second_copy() {
+    local started pid status=0
+    started=$(now_ms)
+    "$PROGRAM" >"$MURMEX_TEST_TMP/second.$$.log" 2>&1 &
+    pid=$!
+    for _ in $(seq 200); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.02
+    done
+    kill -0 "$pid" 2>/dev/null && { kill -9 "$pid"; fail "the second copy did not leave"; }
+    wait "$pid" || status=$?
+    ((status == 0)) || fail "the second copy ended with $status: $(cat "$MURMEX_TEST_TMP/second.$$.log")"
+    echo $(($(now_ms) - started))
+}
+
+windows_of_murmex() {
+    xdotool search --onlyvisible --name '^Murmex$' 2>/dev/null | wc -l
+}
+
+new_config_home
+seed_settings $'Value_L=100\nValue_R=100\nNoise_Num=2'
+start_murmex_copy
+first=$MURMEX_PID
+
+step "a second start while the window is put away brings it back, and the second copy leaves"
+click "${MINIMISE[@]}"
+wait_map_state IsUnMapped || fail "the window is $(map_state) after minimise"
+settings_before=$(cat "$SETTINGS_FILE")
+ran_ms=$(second_copy)
+echo "the second copy ran ${ran_ms} ms"
+((ran_ms <= 1000)) || fail "the second copy took ${ran_ms} ms to leave"
+wait_map_state IsViewable 5 || fail "the first window is $(map_state) after a second start"
+[[ "$(windows_of_murmex)" -eq 1 ]] || fail "$(windows_of_murmex) windows after a second start"
+kill -0 "$first" || fail "the first copy ended"
+
+step "the second copy did not touch the settings"
+[[ "$(cat "$SETTINGS_FILE")" == "$settings_before" ]] || fail "the settings changed: $(cat "$SETTINGS_FILE")"
+
+step "the first copy goes on answering: a noise chosen now is stored at its end"
+click "${NOISE_6[@]}"
+close_murmex
+[[ "$(stored Noise_Num)" == 6 ]] || fail "Noise_Num is $(stored Noise_Num) after the close"
+
+step "a copy killed outright does not keep the next one from starting"
+start_murmex "$PROGRAM"
+kill -9 "$MURMEX_PID"
+start_murmex "$PROGRAM"
+[[ "$(windows_of_murmex)" -eq 1 ]] || fail "$(windows_of_murmex) windows after a start that followed a kill"
+close_murmex
+
+step "two copies started at the same moment leave one window"
+"$PROGRAM" >/dev/null 2>&1 &
+a=$!
+"$PROGRAM" >/dev/null 2>&1 &
+b=$!
+trap 'kill -9 "$a" "$b" 2>/dev/null || true' EXIT
+deadline=$((SECONDS + 30))
+until ! kill -0 "$a" 2>/dev/null || ! kill -0 "$b" 2>/dev/null; do
+    ((SECONDS < deadline)) || fail "both copies are still running"
+    sleep 0.05
+done
+if kill -0 "$a" 2>/dev/null; then MURMEX_PID=$a; else MURMEX_PID=$b; fi
+for _ in $(seq 300); do
+    WINDOW=$(xdotool search --onlyvisible --pid "$MURMEX_PID" --name '^Murmex$' 2>/dev/null | head -n 1 || true)
+    [[ -n "$WINDOW" ]] && break
+    sleep 0.1
+done
+[[ -n "$WINDOW" ]] || fail "the copy that stayed shows no window"
+[[ "$(windows_of_murmex)" -eq 1 ]] || fail "$(windows_of_murmex) windows from two copies"
+wait_pixel 760 41 0080C0 30 || fail "the window was never painted"
+close_murmex

@@ -1,0 +1,63 @@
+#include "platform/QtPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+namespace murmex::platform {
+namespace {
+
+EnvironmentReader Environment(std::map<std::string, QByteArray> values) {
+    return [values = std::move(values)](const char* name) {
+        const auto it = values.find(name);
+        return it == values.end() ? QByteArray() : it->second;
+    };
+}
+
+TEST(QtPlatform, AWaylandSessionWithAnXDisplayRunsThroughXWayland) {
+    EXPECT_EQ(ChooseQtPlatform(Environment({{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":0"}})), "xcb");
+    EXPECT_EQ(ChooseQtPlatform(Environment({{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":1"}})), "xcb");
+    EXPECT_EQ(
+        ChooseQtPlatform(Environment({{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":0"}, {"QT_QPA_PLATFORM", ""}})),
+        "xcb");
+}
+
+TEST(QtPlatform, TheUsersChoiceX11AndWaylandWithoutXAreLeftAlone) {
+    EXPECT_EQ(ChooseQtPlatform(
+                  Environment({{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":0"}, {"QT_QPA_PLATFORM", "wayland"}})),
+              "");
+    EXPECT_EQ(ChooseQtPlatform(Environment({{"XDG_SESSION_TYPE", "x11"}, {"DISPLAY", ":0"}})), "");
+    EXPECT_EQ(ChooseQtPlatform(Environment({{"DISPLAY", ":0"}})), "");
+    EXPECT_EQ(ChooseQtPlatform(Environment({{"XDG_SESSION_TYPE", "wayland"}, {"WAYLAND_DISPLAY", "wayland-0"}})), "");
+    EXPECT_EQ(ChooseQtPlatform(Environment({})), "");
+}
+
+TEST(QtPlatform, TheArgumentsGainThePlatformUnlessTheCommandLineNamesOne) {
+    char program[] = "murmex", option[] = "-platform", name[] = "offscreen";
+    const auto wayland = Environment({{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":0"}});
+
+    char* plain[] = {program, nullptr};
+    int argc = 1;
+    QtArguments added(argc, plain, wayland);
+    ASSERT_EQ(argc, 3);
+    EXPECT_STREQ(added.Argv()[0], "murmex");
+    EXPECT_STREQ(added.Argv()[1], "-platform");
+    EXPECT_STREQ(added.Argv()[2], "xcb");
+    EXPECT_EQ(added.Argv()[3], nullptr);
+
+    char* chosen[] = {program, option, name, nullptr};
+    argc = 3;
+    QtArguments kept(argc, chosen, wayland);
+    ASSERT_EQ(argc, 3);
+    EXPECT_STREQ(kept.Argv()[2], "offscreen");
+    EXPECT_EQ(kept.Argv()[3], nullptr);
+
+    argc = 1;
+    QtArguments x11(argc, plain, Environment({{"DISPLAY", ":0"}}));
+    EXPECT_EQ(argc, 1);
+    EXPECT_EQ(x11.Argv()[1], nullptr);
+}
+
+} // namespace
+} // namespace murmex::platform
