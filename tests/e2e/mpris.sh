@@ -36,6 +36,17 @@ player_property() {
         org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player "string:$1" | awk '{print $NF}'
 }
 
+# The current track's object path (playerctl prints it quoted).
+track_id() {
+    player metadata mpris:trackid | tr -d "'"
+}
+
+# Calls METHOD of the player interface and waits for the answer. playerctl itself would not ask for what
+# the player does not offer.
+player_call() {
+    dbus-send --session --print-reply --dest=$MPRIS_DEST $MPRIS_PATH "org.mpris.MediaPlayer2.Player.$1" >/dev/null
+}
+
 root_call() {
     dbus-send --session --dest=$MPRIS_DEST --type=method_call $MPRIS_PATH "org.mpris.MediaPlayer2.$1"
 }
@@ -53,8 +64,7 @@ until playerctl -l 2>/dev/null | grep -qx murmex; do
 done
 wait_player Morpheus metadata xesam:title
 wait_player Stopped status
-[[ "$(player metadata mpris:trackid)" == /com/pellorquandrel/murmex/noise/5 ]] ||
-    fail "the track is $(player metadata mpris:trackid)"
+[[ "$(track_id)" == /com/pellorquandrel/murmex/noise/5 ]] || fail "the track is $(track_id)"
 [[ "$(player volume)" == 0.800000 ]] || fail "the volume is $(player volume) with sliders at 80 and 40"
 [[ "$(player_property CanGoNext)" == true ]] || fail "next is not offered while stopped"
 # From here on every change the player reports is written down as it comes.
@@ -69,10 +79,12 @@ wait_sound "$mark" >/dev/null || fail "no sound after playerctl play"
 wait_player Playing status
 wait_pixel "${LAMP[@]}" FF0000 || fail "the lamp is $(pixel "${LAMP[@]}") while playing"
 
-step "next and play while playing change nothing"
-player next >/dev/null
-player play >/dev/null
-[[ "$(player metadata xesam:title)" == Morpheus ]] || fail "next while playing chose $(player metadata xesam:title)"
+step "next, previous and play while playing change nothing"
+for method in Next Previous Play; do
+    player_call $method
+    [[ "$(track_id)" == /com/pellorquandrel/murmex/noise/5 && "$(player metadata xesam:title)" == Morpheus ]] ||
+        fail "$method while playing chose $(track_id) $(player metadata xesam:title)"
+done
 [[ "$(player_property CanGoNext) $(player_property CanGoPrevious)" == "false false" ]] ||
     fail "next and previous are offered while playing"
 wait_player Playing status
@@ -91,8 +103,7 @@ player next >/dev/null
 wait_player Nirvana metadata xesam:title
 player previous >/dev/null
 wait_player Waterfall metadata xesam:title
-[[ "$(player metadata mpris:trackid)" == /com/pellorquandrel/murmex/noise/6 ]] ||
-    fail "the track is $(player metadata mpris:trackid)"
+[[ "$(track_id)" == /com/pellorquandrel/murmex/noise/6 ]] || fail "the track is $(track_id)"
 
 step "a click on the generator is reported on the bus"
 before=$(grep -c . "$follow_log" || true)
