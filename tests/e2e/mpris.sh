@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The desktop's media controls, driven by playerctl on a private session bus started here: the player is
-# listed under the noise's name, starts and stops the sound, steps through the noises only while stopped,
-# follows a click on the window, sets the volume in balance, brings the window back from the tray and ends
-# the program as the tray menu's exit does. Without a session bus the program runs as before, silently.
+# listed under the noise's name (in the window's language), starts and stops the sound, steps through the
+# noises only while stopped, follows a click on the window, sets the volume in balance, brings the window
+# back from the tray and ends the program as the tray menu's exit does. Without a session bus the program
+# runs as before, silently.
 source "$(dirname "$0")/lib.sh"
 
-readonly LAMP=(760 41) GENERATOR=(107 535) MINIMISE=(761 16)
+readonly LAMP=(760 41) GENERATOR=(107 535) MINIMISE=(761 16) LANGUAGE_UP=(755 418)
 readonly MPRIS_DEST=org.mpris.MediaPlayer2.murmex MPRIS_PATH=/org/mpris/MediaPlayer2
 
 bus_log="$MURMEX_TEST_TMP/session-bus.$$"
@@ -30,10 +31,11 @@ wait_player() {
     done
 }
 
-# A property of the player interface, as dbus-send prints its value.
+# A property of the player interface (or of INTERFACE), as dbus-send prints its value.
 player_property() {
     dbus-send --session --print-reply=literal --dest=$MPRIS_DEST $MPRIS_PATH \
-        org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player "string:$1" | awk '{print $NF}'
+        org.freedesktop.DBus.Properties.Get "string:${2:-org.mpris.MediaPlayer2.Player}" "string:$1" |
+        awk '{print $NF}'
 }
 
 # The current track's object path (playerctl prints it quoted).
@@ -67,6 +69,16 @@ wait_player Stopped status
 [[ "$(track_id)" == /com/pellorquandrel/murmex/noise/5 ]] || fail "the track is $(track_id)"
 [[ "$(player volume)" == 0.800000 ]] || fail "the volume is $(player volume) with sliders at 80 and 40"
 [[ "$(player_property CanGoNext)" == true ]] || fail "next is not offered while stopped"
+root=()
+for name in Identity DesktopEntry CanRaise CanQuit HasTrackList CanSetFullscreen; do
+    root+=("$(player_property $name org.mpris.MediaPlayer2)")
+done
+[[ "${root[*]}" == "Murmex murmex true true false false" ]] || fail "the root interface shows ${root[*]}"
+player=()
+for name in CanPlay CanPause CanControl CanSeek Rate Position; do
+    player+=("$(player_property $name)")
+done
+[[ "${player[*]}" == "true true true false 1 0" ]] || fail "the player interface shows ${player[*]}"
 # From here on every change the player reports is written down as it comes.
 follow_log="$MURMEX_TEST_TMP/follow.$$"
 playerctl -p murmex --follow status >"$follow_log" 2>&1 &
@@ -104,6 +116,12 @@ wait_player Nirvana metadata xesam:title
 player previous >/dev/null
 wait_player Waterfall metadata xesam:title
 [[ "$(track_id)" == /com/pellorquandrel/murmex/noise/6 ]] || fail "the track is $(track_id)"
+
+step "the title follows the window's language"
+click "${LANGUAGE_UP[@]}"
+wait_player Водопад metadata xesam:title
+click "${LANGUAGE_UP[@]}"
+wait_player Waterfall metadata xesam:title
 
 step "a click on the generator is reported on the bus"
 before=$(grep -c . "$follow_log" || true)
