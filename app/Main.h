@@ -258,6 +258,8 @@ public:
     void Img_1_RMouseDown(Qt::MouseButton button);
     void Img_1_RMouseUp(Qt::MouseButton button);
     void Timer_IndicatorTimer();
+    // Both volumes set from outside the window, shown and heard as a drag of the sliders would be.
+    void SetVolumes(std::int32_t left, std::int32_t right);
 
     // Output devices. The arrows throw the list-index error on an empty list and the write error when the
     // choice cannot be stored.
@@ -307,6 +309,9 @@ public:
     // The handlers of the two option tick boxes and their labels.
     void Cb_HintShowClick();
     void Cb_Min_FormShowClick();
+
+    // Runs a command that comes from outside the window as one user action.
+    void RunUserAction(const std::function<void()>& action) { RunAction(action); }
 
 private:
     void ConnectLanguageAndOff();

@@ -92,6 +92,12 @@ void TfmMain::ApplyStoredVolumes() {
     ApplyStoredVolume(SliderR());
 }
 
+void TfmMain::SetVolumes(std::int32_t left, std::int32_t right) {
+    Value_L = left;
+    Value_R = right;
+    ApplyStoredVolumes();
+}
+
 // One tick of a slider: the hand over it, the value from the cursor's height while the left button is held
 // on it, and its number.
 void TfmMain::SliderStep(const Slider& slider, QPoint cursor) {

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/Main.h"
+#include "app/MediaLink.h"
 #include "app/SettingsStore.h"
 #include "audio/WaveOutThreadPlayWL.h"
 #include "i18n/Help.h"
@@ -142,12 +143,14 @@ int RunMurmex(int& argc, char** argv) {
     QObject::connect(&termination, &platform::TerminationRequests::Requested, fmMain.get(), &QWidget::close);
 
     QObject::connect(&instance, &platform::SingleInstance::ShowRequested, fmMain.get(), &TfmMain::AnotherCopyStarted);
+    std::unique_ptr<platform::MediaControls> media = StartMediaControls(*fmMain);
 
     fmMain->show();
     // A window manager activates a new window by itself; without one the window would never become
     // active, and the work that waits for the first active moment would never run.
     fmMain->activateWindow();
     const int result = QApplication::exec();
+    media.reset();
     EndMurmex(fmMain, fmHelp);
     return result;
 }

@@ -9,7 +9,7 @@ packages=(
     fonts-dejavu-core fonts-dejavu-extra
     libgtest-dev libgmock-dev clang libclang-rt-14-dev clang-format
     pulseaudio pulseaudio-utils xvfb xauth xdotool x11-utils imagemagick trayer dbus-daemon
-    dpkg-dev appstream desktop-file-utils
+    dpkg-dev appstream desktop-file-utils playerctl
 )
 if [[ "${1:-}" == "--bench" ]]; then
     packages+=(sox libsox-fmt-pulse gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-pulseaudio procps)

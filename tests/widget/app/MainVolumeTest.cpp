@@ -160,6 +160,23 @@ private slots:
         fm->Timer_WorkTimer();
         QCOMPARE(fm->tbVolLeft->value(), 56); // only once
     }
+
+    // Volumes set from outside the window (the media controls) are shown and heard at once, as after a drag.
+    void volumesSetFromOutsideMoveTheSlidersAndTheOutput() {
+        test::WriteWidgetSettings("[General]\nValue_L=90\nValue_R=90\n");
+        const auto fm = test::MakeMainWindow();
+        audio::SetVolumeDevice(platform::WAVE_MAPPER);
+        fm->SetVolumes(50, 25);
+        QCOMPARE(fm->Value_L, 50);
+        QCOMPARE(fm->Value_R, 25);
+        QCOMPARE(fm->Lbl_Vol_L->text(), QStringLiteral("50"));
+        QCOMPARE(fm->Lbl_Vol_R->text(), QStringLiteral("25"));
+        QCOMPARE(fm->tbVolLeft->value(), 50);
+        QCOMPARE(fm->tbVolRight->value(), 75);
+        QCOMPARE(fm->Bmp_Scroll_L, fm->BitmapList_Scroll.Item(13));
+        QCOMPARE(fm->Bmp_Scroll_R, fm->BitmapList_Scroll.Item(7));
+        QCOMPARE(OutputVolume(), 32768u | (16384u << 16));
+    }
 };
 
 MURMEX_WIDGET_TEST(MainVolumeTest)

@@ -1,0 +1,199 @@
+#include "platform/Mpris.h"
+
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QStringList>
+
+namespace murmex::platform {
+namespace {
+
+const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
+QString PlaybackStatus(const MediaView& view) {
+    return view.playing ? QStringLiteral("Playing") : QStringLiteral("Stopped");
+}
+
+QVariantMap Metadata(const MediaView& view) {
+    return {{QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(view.trackId))},
+            {QStringLiteral("xesam:title"), view.title}};
+}
+
+// The root interface: who the player is, and the window brought forward or the program ended.
+class RootAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
+    Q_PROPERTY(bool CanQuit READ CanQuit)
+    Q_PROPERTY(bool CanRaise READ CanRaise)
+    Q_PROPERTY(bool Fullscreen READ Fullscreen)
+    Q_PROPERTY(bool CanSetFullscreen READ CanSetFullscreen)
+    Q_PROPERTY(bool HasTrackList READ HasTrackList)
+    Q_PROPERTY(QString Identity READ Identity)
+    Q_PROPERTY(QString DesktopEntry READ DesktopEntry)
+    Q_PROPERTY(QStringList SupportedUriSchemes READ SupportedUriSchemes)
+    Q_PROPERTY(QStringList SupportedMimeTypes READ SupportedMimeTypes)
+
+public:
+    RootAdaptor(MediaControls* controls, const MediaCommands& commands)
+        : QDBusAbstractAdaptor(controls), m_controls(controls), m_commands(commands) {}
+
+    bool CanQuit() const { return true; }
+    bool CanRaise() const { return true; }
+    bool Fullscreen() const { return false; }
+    bool CanSetFullscreen() const { return false; }
+    bool HasTrackList() const { return false; }
+    QString Identity() const { return m_controls->Identity().identity; }
+    QString DesktopEntry() const { return m_controls->Identity().desktopEntry; }
+    QStringList SupportedUriSchemes() const { return {}; }
+    QStringList SupportedMimeTypes() const { return {}; }
+
+public slots:
+    void Raise() { m_controls->Run(m_commands.raise); }
+    void Quit() { m_controls->Run(m_commands.quit); }
+
+private:
+    MediaControls* m_controls;
+    const MediaCommands& m_commands;
+};
+
+// The player interface: what plays, its start and stop, the choice of what plays, and the volume. Nothing
+// is ever seeked or opened.
+class PlayerAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+    Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
+    Q_PROPERTY(double Rate READ Rate)
+    Q_PROPERTY(QVariantMap Metadata READ Metadata)
+    Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
+    Q_PROPERTY(qlonglong Position READ Position)
+    Q_PROPERTY(double MinimumRate READ Rate)
+    Q_PROPERTY(double MaximumRate READ Rate)
+    Q_PROPERTY(bool CanGoNext READ CanStep)
+    Q_PROPERTY(bool CanGoPrevious READ CanStep)
+    Q_PROPERTY(bool CanPlay READ Yes)
+    Q_PROPERTY(bool CanPause READ Yes)
+    Q_PROPERTY(bool CanSeek READ No)
+    Q_PROPERTY(bool CanControl READ Yes)
+
+public:
+    PlayerAdaptor(MediaControls* controls, const MediaCommands& commands)
+        : QDBusAbstractAdaptor(controls), m_controls(controls), m_commands(commands) {}
+
+    QString PlaybackStatus() const { return platform::PlaybackStatus(m_controls->View()); }
+    double Rate() const { return 1.0; }
+    QVariantMap Metadata() const { return platform::Metadata(m_controls->View()); }
+    double Volume() const { return m_controls->View().volume; }
+    void SetVolume(double volume) { m_controls->SetVolume(volume); }
+    qlonglong Position() const { return 0; }
+    bool CanStep() const { return m_controls->View().canStep; }
+    bool Yes() const { return true; }
+    bool No() const { return false; }
+
+public slots:
+    void Next() { m_controls->Run(m_commands.next); }
+    void Previous() { m_controls->Run(m_commands.previous); }
+    void Pause() { m_controls->Run(m_commands.pause); }
+    void PlayPause() { m_controls->Run(m_commands.playPause); }
+    void Stop() { m_controls->Run(m_commands.stop); }
+    void Play() { m_controls->Run(m_commands.play); }
+    void Seek(qlonglong offset) { Q_UNUSED(offset); }
+    void SetPosition(const QDBusObjectPath& trackId, qlonglong position) {
+        Q_UNUSED(trackId);
+        Q_UNUSED(position);
+    }
+    void OpenUri(const QString& uri) { Q_UNUSED(uri); }
+
+signals:
+    void Seeked(qlonglong position);
+
+private:
+    MediaControls* m_controls;
+    const MediaCommands& m_commands;
+};
+
+} // namespace
+
+QVariantMap PlayerProperties(const MediaView& view) {
+    return {{QStringLiteral("PlaybackStatus"), PlaybackStatus(view)},
+            {QStringLiteral("Metadata"), Metadata(view)},
+            {QStringLiteral("CanGoNext"), view.canStep},
+            {QStringLiteral("CanGoPrevious"), view.canStep},
+            {QStringLiteral("Volume"), view.volume}};
+}
+
+QVariantMap ChangedPlayerProperties(const MediaView& before, const MediaView& after) {
+    QVariantMap changed;
+    if (before.playing != after.playing)
+        changed.insert(QStringLiteral("PlaybackStatus"), PlaybackStatus(after));
+    if (before.trackId != after.trackId || before.title != after.title)
+        changed.insert(QStringLiteral("Metadata"), Metadata(after));
+    if (before.canStep != after.canStep) {
+        changed.insert(QStringLiteral("CanGoNext"), after.canStep);
+        changed.insert(QStringLiteral("CanGoPrevious"), after.canStep);
+    }
+    if (before.volume != after.volume)
+        changed.insert(QStringLiteral("Volume"), after.volume);
+    return changed;
+}
+
+MediaControls::MediaControls(const MediaIdentity& identity, MediaCommands commands)
+    : m_identity(identity), m_commands(std::move(commands)),
+      m_serviceName(QStringLiteral("org.mpris.MediaPlayer2.") + identity.busSuffix) {
+    if (m_commands.view)
+        m_view = m_commands.view();
+}
+
+std::unique_ptr<MediaControls> MediaControls::Start(const MediaIdentity& identity, MediaCommands commands) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return nullptr;
+    std::unique_ptr<MediaControls> controls(new MediaControls(identity, std::move(commands)));
+    new RootAdaptor(controls.get(), controls->m_commands);
+    new PlayerAdaptor(controls.get(), controls->m_commands);
+    if (!bus.registerObject(kObjectPath, controls.get(), QDBusConnection::ExportAdaptors))
+        return nullptr;
+    if (!bus.registerService(controls->m_serviceName)) {
+        bus.unregisterObject(kObjectPath);
+        return nullptr;
+    }
+    return controls;
+}
+
+MediaControls::~MediaControls() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    bus.unregisterService(m_serviceName);
+    bus.unregisterObject(kObjectPath);
+}
+
+void MediaControls::Refresh() {
+    if (!m_commands.view)
+        return;
+    const MediaView now = m_commands.view();
+    const QVariantMap changed = ChangedPlayerProperties(m_view, now);
+    m_view = now;
+    if (changed.isEmpty())
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                     QStringLiteral("PropertiesChanged"));
+    signal << kPlayerInterface << changed << QStringList();
+    QDBusConnection::sessionBus().send(signal);
+}
+
+// The answer to a command shows its outcome: the state is read again at once rather than at the next refresh.
+void MediaControls::Run(const std::function<void()>& command) {
+    if (command)
+        command();
+    Refresh();
+}
+
+void MediaControls::SetVolume(double volume) {
+    if (m_commands.setVolume)
+        m_commands.setVolume(volume);
+    Refresh();
+}
+
+} // namespace murmex::platform
+
+#include "Mpris.moc"
