@@ -187,7 +187,7 @@ private slots:
         const auto fm = test::MakeMainWindow(std::move(services));
         fm->show();
 
-        fm->Sb_GeneratorClick();
+        QTest::mouseClick(fm->Sb_Generator, Qt::LeftButton);
         QCOMPARE(told, std::vector<bool>{true});
         fm->TrayMenu_1->trigger();
         QCOMPARE(told, std::vector<bool>{true});
@@ -198,13 +198,13 @@ private slots:
 
         // A noise without a clip is refused before anything plays: nothing is held.
         fm->Noise_Num = 0;
-        fm->Sb_GeneratorClick();
+        QTest::mouseClick(fm->Sb_Generator, Qt::LeftButton);
         QCOMPARE(errors.size(), 1);
         QCOMPARE(told.size(), std::size_t(2));
         fm->Noise_Num = 1;
 
         fm->DeviceMap[0].Id = 1000;
-        fm->Sb_GeneratorClick();
+        QTest::mouseClick(fm->Sb_Generator, Qt::LeftButton);
         QCOMPARE(told, (std::vector<bool>{true, false, true}));
         QTRY_VERIFY_WITH_TIMEOUT(!fm->Generator_On, 5000);
         QCOMPARE(told, (std::vector<bool>{true, false, true, false}));
