@@ -61,6 +61,9 @@ struct MainServices {
     audio::SndDeviceLibrary soundDevices;
     // Turns the computer off for the auto-off; nothing when not given, so no test can reach the real one.
     std::function<void()> powerOff;
+    // Told true when a start turns the generator on and false whenever it stops: the program keeps the
+    // computer from suspending for being idle in between.
+    std::function<void(bool playing)> playingChanged;
     // Asked at every minimise: without a notification area the window goes to the taskbar instead.
     std::function<bool()> trayAvailable = platform::TrayAvailable;
     // The help file and the web page are handed to the desktop; whether they open is not reported.

@@ -23,6 +23,8 @@ void TfmMain::Sb_GeneratorClick() {
 void TfmMain::StartGenerator() {
     btPlayThreadClick();
     Generator_On = true;
+    if (m_services.playingChanged)
+        m_services.playingChanged(true);
     m_playerErrorSeen = false;
     // A start from the tray menu leaves the level lamps' timer resting until the window is seen again.
     if (isVisible() && !isMinimized())
@@ -41,6 +43,8 @@ void TfmMain::StopGenerator() {
     Left_Indicator->SetValue(0);
     Right_Indicator->SetValue(0);
     UpdateNoiseMarks();
+    if (m_services.playingChanged)
+        m_services.playingChanged(false);
 }
 
 void TfmMain::ShowGeneratorLamp() {

@@ -6,6 +6,7 @@
 #include "audio/WaveOutThreadPlayWL.h"
 #include "i18n/Help.h"
 #include "platform/AudioHost.h"
+#include "platform/IdleInhibitor.h"
 #include "platform/LibraryNoise.h"
 #include "platform/Power.h"
 #include "platform/QtPlatform.h"
@@ -132,6 +133,9 @@ int RunMurmex(int& argc, char** argv) {
 
     MainServices services;
     services.powerOff = platform::RequestPowerOff;
+    // Outlives the window; its end gives back what it holds.
+    platform::IdleInhibitor inhibitor(QStringLiteral("Playing noise"));
+    services.playingChanged = [&inhibitor](bool playing) { playing ? inhibitor.Hold() : inhibitor.Release(); };
     auto fmMain = std::make_unique<TfmMain>(std::move(services));
     fmMain->Lang_Num = KnownLanguage(SettingsStore::ReadLanguage());
     auto fmHelp = std::make_unique<TfmHelp>();

@@ -19,6 +19,9 @@
 #                                              2 channels), growing for the whole run
 #   MURMEX_TEST_PCM, MURMEX_TEST_PCM_2         the ALSA PCM (and PortAudio device) name of each sink
 #   MURMEX_TEST_TMP                            a scratch folder removed at the end
+#   DBUS_SESSION_BUS_ADDRESS, DBUS_SYSTEM_BUS_ADDRESS
+#                                              where no bus listens, so that nothing reaches the machine's
+#                                              own; a test that needs a bus starts a private one
 #   MURMEX_TEST_TRAY_HOST                      the command line of the tray host
 #   MURMEX_TEST_TRAY_PID_FILE                  holds the tray host's process; a test that ends the host and
 #                                              starts another one writes the new one's there, and that one
@@ -115,6 +118,9 @@ done
 
 export MURMEX_TEST_TMP="$tmp/scratch"
 mkdir -p "$MURMEX_TEST_TMP"
+# No test reaches the machine's own D-Bus: the program takes an idle inhibitor while it plays. A test that
+# wants a bus starts a private one and points these at it.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$tmp/no-session-bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$tmp/no-system-bus"
 
 set +e
 "$@"

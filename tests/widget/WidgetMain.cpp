@@ -95,7 +95,11 @@ private:
 } // namespace
 
 std::unique_ptr<TfmMain> MakeMainWindow(int screenWidth, QStringList* errors) {
-    return std::make_unique<WindowWithTexts>(TestServices(screenWidth, errors));
+    return MakeMainWindow(TestServices(screenWidth, errors));
+}
+
+std::unique_ptr<TfmMain> MakeMainWindow(MainServices services) {
+    return std::make_unique<WindowWithTexts>(std::move(services));
 }
 
 } // namespace murmex::test

@@ -31,6 +31,8 @@ void SetCursor(QPoint screen);
 // cursor is where SetCursor put it. The window has a text holder of its own.
 MainServices TestServices(int screenWidth = 1280, QStringList* errors = nullptr);
 std::unique_ptr<TfmMain> MakeMainWindow(int screenWidth = 1280, QStringList* errors = nullptr);
+// The same with services a test has adjusted.
+std::unique_ptr<TfmMain> MakeMainWindow(MainServices services);
 
 // Base of the test classes whose windows play: each test function starts without a settings file and
 // leaves no player behind.

@@ -177,6 +177,40 @@ private slots:
         QCOMPARE(errors.size(), 1);
     }
 
+    // The computer is kept from suspending for being idle from a start that turns the generator on to any
+    // stop: by the button, the tray menu, or a player that could not open its output.
+    void theIdleInhibitorFollowsTheGenerator() {
+        QStringList errors;
+        std::vector<bool> told;
+        MainServices services = test::TestServices(1280, &errors);
+        services.playingChanged = [&told](bool playing) { told.push_back(playing); };
+        const auto fm = test::MakeMainWindow(std::move(services));
+        fm->show();
+
+        QTest::mouseClick(fm->Sb_Generator, Qt::LeftButton);
+        QCOMPARE(told, std::vector<bool>{true});
+        fm->TrayMenu_1->trigger();
+        QCOMPARE(told, std::vector<bool>{true});
+        fm->TrayMenu_2->trigger();
+        QCOMPARE(told, (std::vector<bool>{true, false}));
+        fm->TrayMenu_2->trigger();
+        QCOMPARE(told.size(), std::size_t(2));
+
+        // A noise without a clip is refused before anything plays: nothing is held.
+        fm->Noise_Num = 0;
+        QTest::mouseClick(fm->Sb_Generator, Qt::LeftButton);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(told.size(), std::size_t(2));
+        fm->Noise_Num = 1;
+
+        fm->DeviceMap[0].Id = 1000;
+        QTest::mouseClick(fm->Sb_Generator, Qt::LeftButton);
+        QCOMPARE(told, (std::vector<bool>{true, false, true}));
+        QTRY_VERIFY_WITH_TIMEOUT(!fm->Generator_On, 5000);
+        QCOMPARE(told, (std::vector<bool>{true, false, true, false}));
+        QCOMPARE(errors.size(), 2);
+    }
+
     void theTrayMenuOnlyStartsWhenStoppedAndOnlyStopsWhenRunning() {
         const auto fm = test::MakeMainWindow();
         fm->show();
