@@ -61,6 +61,17 @@ TestClip NoiseItem(int channels, int frames, unsigned seed) {
     return clip;
 }
 
+// Starts an endless loop of `clip` on `device` and waits until the monitor named by `monitor` hears it.
+testing::AssertionResult StartHeard(const TestClip& clip, ErrorPresenter presenter,
+                                    std::int32_t device = platform::WAVE_MAPPER, Notice notice = {},
+                                    const char* monitor = "MURMEX_TEST_MONITOR") {
+    const test::MonitorRecording recording(monitor);
+    TWOThread::Start(clip.item, true, device, std::move(presenter), std::move(notice));
+    if (recording.WaitForSound(clip.left.size()))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the sink of " << monitor << " heard too little";
+}
+
 class PlayerTest : public testing::Test {
 protected:
     // As the program does when its window is created: the sound system's slow start-up is over before
@@ -214,11 +225,7 @@ TEST(PlayerEndTest, AStreamThatWouldNotStopKeepsPlayingTheClipAfterThePlayerHasG
         ASSERT_TRUE(platform::audiohost::Start());
         Presented presented;
         const TestClip clip = NoiseItem(1, 9600, 9);
-        {
-            test::MonitorRecording heard;
-            TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, presented.Presenter());
-            ASSERT_TRUE(heard.WaitForSound(clip.left.size()));
-        }
+        ASSERT_TRUE(StartHeard(clip, presented.Presenter()));
         const test::Refusing refusingAbort(platform::audiohost::AbortStream);
         const test::Refusing refusingClose(platform::audiohost::CloseStream);
         StopWOThreads(platform::WAVE_MAPPER);
@@ -241,11 +248,7 @@ TEST(PlayerEndTest, ADeviceThatWouldNotCloseIsShownWithItsText) {
         ASSERT_TRUE(platform::audiohost::Start());
         Presented presented;
         const TestClip clip = NoiseItem(2, 9600, 10);
-        {
-            test::MonitorRecording heard;
-            TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, presented.Presenter());
-            ASSERT_TRUE(heard.WaitForSound(clip.left.size()));
-        }
+        ASSERT_TRUE(StartHeard(clip, presented.Presenter()));
         const test::Refusing refusing(platform::audiohost::CloseStream);
         StopWOThreads(platform::WAVE_MAPPER);
         ASSERT_TRUE(WaitForNoWOThreads(5000));
@@ -312,11 +315,7 @@ protected:
 
 TEST_F(PlayerLossTest, TheClipIsHeardAgainOnceTheServerIsBackWithOneWarningEach) {
     const TestClip clip = NoiseItem(2, 9600, 21);
-    {
-        test::MonitorRecording recording;
-        TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
-        ASSERT_TRUE(recording.WaitForSound(clip.left.size()));
-    }
+    ASSERT_TRUE(StartHeard(clip, m_presented.Presenter()));
     testing::internal::CaptureStderr();
     {
         const auto lost = std::chrono::steady_clock::now();
@@ -338,9 +337,7 @@ TEST_F(PlayerLossTest, AStopEndsThePlayerAtOnceWhileTheServerIsAwayOrReturning) 
     const TestClip clip = NoiseItem(1, 4800, 22);
     for (const bool returning : {false, true}) {
         SCOPED_TRACE(returning ? "returning" : "away");
-        test::MonitorRecording recording;
-        TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
-        ASSERT_TRUE(recording.WaitForSound(clip.left.size()));
+        ASSERT_TRUE(StartHeard(clip, m_presented.Presenter()));
         const auto lost = std::chrono::steady_clock::now();
         test::SoundServerAway away;
         ExpectLossNoticed(lost);
@@ -353,11 +350,7 @@ TEST_F(PlayerLossTest, AStopEndsThePlayerAtOnceWhileTheServerIsAwayOrReturning) 
 
 TEST_F(PlayerLossTest, RepeatedLossesLeaveTheThreadsAsTheyWere) {
     const TestClip clip = NoiseItem(1, 9600, 23);
-    {
-        test::MonitorRecording recording;
-        TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
-        ASSERT_TRUE(recording.WaitForSound(clip.left.size()));
-    }
+    ASSERT_TRUE(StartHeard(clip, m_presented.Presenter()));
     const int threads = Threads();
     testing::internal::CaptureStderr();
     constexpr int kLosses = 5;
@@ -421,9 +414,7 @@ protected:
     }
     // Starts an endless loop on the second output and waits until its monitor hears it.
     void StartOnSecond(const TestClip& clip) {
-        test::MonitorRecording recording("MURMEX_TEST_MONITOR_2");
-        TWOThread::Start(clip.item, true, m_second, m_presented.Presenter(), m_notices.Callback());
-        ASSERT_TRUE(recording.WaitForSound(clip.left.size())) << "the second sink heard too little";
+        ASSERT_TRUE(StartHeard(clip, m_presented.Presenter(), m_second, m_notices.Callback(), "MURMEX_TEST_MONITOR_2"));
     }
     // Waits until `variable`'s monitor hears the clip repeated, and says how long that took from `from` on
     // (also in `tookMs`).

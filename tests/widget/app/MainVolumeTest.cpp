@@ -48,7 +48,7 @@ private slots:
     }
 
     void creationSetsTheOutputToTheStoredVolumes() {
-        platform::WaveOutSetVolume(platform::WAVE_MAPPER, 0xFFFFFFFFu);
+        platform::WaveOutSetVolume(platform::WAVE_MAPPER, 0);
         test::WriteWidgetSettings("[General]\nValue_L=100\nValue_R=100\n");
         {
             const auto fm = test::MakeMainWindow();
@@ -146,12 +146,14 @@ private slots:
 
     void theStoredVolumesWaitForTheFirstActiveTick() {
         const auto fm = test::MakeMainWindow();
+        fm->Value_L = 44;
         fm->Timer_WorkTimer();
         QVERIFY(fm->First_Tick);
+        QVERIFY(fm->Lbl_Vol_L->text() != QStringLiteral("44"));
+        QVERIFY(fm->tbVolLeft->value() != 56);
         fm->show();
         fm->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(fm.get()));
-        fm->Value_L = 44;
         fm->Timer_WorkTimer();
         QVERIFY(!fm->First_Tick);
         QCOMPARE(fm->Lbl_Vol_L->text(), QStringLiteral("44"));

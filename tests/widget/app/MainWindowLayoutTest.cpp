@@ -14,7 +14,6 @@
 #include <QtTest>
 
 using namespace murmex;
-namespace L = murmex::ui::layout;
 
 namespace {
 
@@ -32,12 +31,8 @@ class MainWindowLayoutTest : public QObject {
     Q_OBJECT
 private slots:
     // Places read off the window's drawing, not off the description the window is built from.
-    void everyControlOfTheDescriptionIsBuiltInItsPlace() {
+    void theControlsAreBuiltInTheirPlaces() {
         Probe fm;
-        for (const L::ControlSpec& entry : L::Controls()) {
-            auto* control = fm.findChild<QWidget*>(L::Text(entry.name));
-            QVERIFY2(control, entry.name.data());
-        }
         const std::pair<QWidget*, QRect> places[] = {
             {fm.Sb_Close, {774, 5, 22, 23}},           {fm.Sb_Help, {702, 5, 22, 23}},
             {fm.Cb_Noise_1, {140, 137, 23, 23}},       {fm.Cb_Noise_5, {70, 317, 23, 23}},
