@@ -1,7 +1,9 @@
 // Wave-out against a real sound server: a PulseAudio null sink whose monitor the test environment
 // records. What comes out must be the buffer, repeated, at the volume set.
 #include "platform/WaveOut.h"
+#include "audio/WaveOutUtils.h"
 #include "platform/AudioHost.h"
+#include "platform/Sanitizers.h"
 #include "platform/SndDevices.h"
 #include "tests/support/Faults.h"
 #include "tests/support/Monitor.h"
@@ -157,6 +159,10 @@ TEST_F(WaveOutTest, RefusalsCarryTheirCodesAndTexts) {
     }
     EXPECT_EQ(WaveOutGetErrorText(MMSYSERR_BADDEVICEID), "The device identifier is out of range.");
     EXPECT_EQ(WaveOutGetErrorText(12345), "");
+    // A code without a text leaves the message at its prefix, without a trailing space.
+    const QString prefix = QStringLiteral("Could not open the output device for playing: ");
+    EXPECT_EQ(audio::StoreWaveOutError(12345, prefix), prefix);
+    EXPECT_EQ(audio::LastWaveOutError(), prefix);
 
     WaveFormatEx eightBit = clip.format;
     eightBit.wBitsPerSample = 8;
@@ -350,7 +356,7 @@ TEST(WaveOutQuietTest, StartingTheSoundSystemAndPlayingPrintNothing) {
 // ThreadSanitizer must still see what it does, or no race with it would ever be found: here the buffer
 // is written while it plays, a race the report has to name the callback in.
 TEST(WaveOutSanitizerTest, ThreadSanitizerSeesTheCallback) {
-#if !defined(__SANITIZE_THREAD__)
+#if !MURMEX_UNDER_TSAN
     GTEST_SKIP() << "a check of the ThreadSanitizer run";
 #else
     GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -9,6 +9,7 @@
 #include "ui/Surfaces.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QTimer>
 #include <QtTest>
 
@@ -168,6 +169,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!fm->Generator_On, 5000);
         QCOMPARE(fm->Indicator_Generator->BrushColor(), QColor(0x00, 0x80, 0xC0));
         QVERIFY(!fm->Timer_Indicator->isActive());
+        QVERIFY(audio::WaitForNoWOThreads(2000)); // the failed player leaves the count
+        fm->Timer_WorkTimer();
+        QCOMPARE(fm->laThreadCnt->text(), QStringLiteral("Количество потоков: 0"));
         QVERIFY(AllCursors(*fm, Qt::PointingHandCursor));
 
         fm->DeviceMap[0].Id = -1;
