@@ -31,9 +31,23 @@ set -euo pipefail
 [[ $# -ge 1 ]] || { echo "usage: $0 COMMAND [ARGS...]" >&2; exit 2; }
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/murmex-env.XXXXXX")
+# Every process started inside the environment carries this in its environment, so that whatever a test
+# leaves running is found at the end.
+export MURMEX_TEST_ENV="$tmp"
 pids=()
+
+# The processes of this environment that still run, as "PID COMMAND" lines.
+processes_left() {
+    local file pid
+    env -u MURMEX_TEST_ENV grep -lzxsF "MURMEX_TEST_ENV=$tmp" /proc/[0-9]*/environ 2>/dev/null | while read -r file; do
+        pid=${file#/proc/}
+        pid=${pid%/environ}
+        [[ "$pid" != "$$" ]] && echo "$pid $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)"
+    done || true
+}
+
 teardown() {
-    local pid
+    local status=$? pid left
     # The sound server and its recorders, as last started (a test may have started them again).
     [[ -n "${MURMEX_TEST_PULSE_CTL:-}" ]] && bash "$MURMEX_TEST_PULSE_CTL" stop 2>/dev/null || true
     # The tray host a test has started again, if it has: only while it is still a tray host.
@@ -49,7 +63,16 @@ teardown() {
         for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
         kill -9 "$pid" 2>/dev/null || true
     done
+    # Anything else still running was left behind by a test: a fault of that test, said and ended here.
+    left=$(processes_left)
+    if [[ -n "$left" ]]; then
+        echo "testenv: processes left behind by the tests, now ended:" >&2
+        echo "$left" >&2
+        while read -r pid _; do kill -9 "$pid" 2>/dev/null || true; done <<<"$left"
+        ((status != 0)) || status=1
+    fi
     rm -rf "$tmp"
+    exit "$status"
 }
 trap teardown EXIT
 trap 'exit 130' INT

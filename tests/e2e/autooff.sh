@@ -6,22 +6,16 @@ source "$(dirname "$0")/lib.sh"
 
 readonly LAMP=(760 41) GENERATOR=(107 535) LANGUAGE_UP=(755 418)
 
-bus_log="$MURMEX_TEST_TMP/system-bus.$$"
 record="$MURMEX_TEST_TMP/login1.$$"
-coproc BUS { exec dbus-daemon --session --nofork --nopidfile --print-address \
-    --address="unix:path=$MURMEX_TEST_TMP/system_bus_socket.$$" 2>"$bus_log"; }
-read -r -t 20 address <&"${BUS[0]}" || fail "the private system bus did not start: $(cat "$bus_log")"
-export DBUS_SYSTEM_BUS_ADDRESS="$address"
-bus_pid=$BUS_PID
+start_private_bus system DBUS_SYSTEM_BUS_ADDRESS
 
 new_config_home
 seed_settings $'Off_1=1\nOff_2=1\nNoise_Num=4\nValue_L=80\nValue_R=80\nLanguare=1'
 coproc LOGIN1 { exec "$FAKE_LOGIN1_BIN" "$record" "$SETTINGS_FILE"; }
 read -r -t 20 ready <&"${LOGIN1[0]}" && [[ "$ready" == ready ]] || fail "the fake login manager did not start"
-login1_pid=$LOGIN1_PID
+own "$LOGIN1_PID"
 
 start_murmex_copy
-trap 'kill -9 "$MURMEX_PID" "$login1_pid" "$bus_pid" 2>/dev/null || true' EXIT
 # A setting changed during the run must be in the store at the moment of the request.
 click "${LANGUAGE_UP[@]}"
 mark=$(monitor_mark)

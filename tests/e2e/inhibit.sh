@@ -9,38 +9,13 @@ source "$(dirname "$0")/lib.sh"
 readonly LAMP=(760 41) GENERATOR=(107 535)
 readonly REASON="Playing noise"
 
-pids=()
-kill_all() {
-    kill -9 "${MURMEX_PID:-}" "${pids[@]}" 2>/dev/null || true
-}
-trap kill_all EXIT
-
-# Waits until FILE's first line is there and prints it.
-first_line() {
-    local file=$1 deadline=$((SECONDS + 20)) line
-    until line=$(head -n 1 "$file" 2>/dev/null) && [[ -n "$line" ]]; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.05
-    done
-    echo "$line"
-}
-
-# Starts a private bus NAME and exports its address in VARIABLE.
-start_bus() {
-    local name=$1 variable=$2 out="$MURMEX_TEST_TMP/$1-bus.$$" address
-    dbus-daemon --config-file="$PRIVATE_BUS_CONF" --nofork --nopidfile --print-address \
-        --address="unix:path=$MURMEX_TEST_TMP/${name}_bus_socket.$$" >"$out" 2>"$out.log" &
-    pids+=($!)
-    address=$(first_line "$out") || fail "the private $name bus did not start: $(cat "$out.log")"
-    export "$variable=$address"
-}
-
 # Starts fake BINARY with ARGS and waits until it is ready.
 start_fake() {
     local out
     out=$(mktemp "$MURMEX_TEST_TMP/fake.XXXXXX")
     "$@" >"$out" 2>&1 &
-    pids+=($!)
+    FAKE_PID=$!
+    own "$FAKE_PID"
     [[ "$(first_line "$out")" == ready ]] || fail "$(basename "$1") did not start: $(cat "$out")"
 }
 
@@ -68,8 +43,8 @@ stop_generator() {
     wait_pixel "${LAMP[@]}" 0080C0 || fail "the generator did not stop"
 }
 
-start_bus session DBUS_SESSION_BUS_ADDRESS
-start_bus system DBUS_SYSTEM_BUS_ADDRESS
+start_private_bus session DBUS_SESSION_BUS_ADDRESS
+start_private_bus system DBUS_SYSTEM_BUS_ADDRESS
 new_config_home
 seed_settings $'Noise_Num=2\nValue_L=60\nValue_R=60'
 
@@ -77,10 +52,9 @@ step "with a portal"
 portal="$MURMEX_TEST_TMP/portal.$$"
 login1="$MURMEX_TEST_TMP/login1.$$"
 start_fake "$FAKE_PORTAL_BIN" "$portal"
+portal_pid=$FAKE_PID
 start_fake "$FAKE_LOGIN1_BIN" "$login1"
-portal_pid=${pids[-2]}
 start_murmex_copy
-trap kill_all EXIT
 [[ ! -s "$portal" ]] || fail "an inhibitor was taken before the generator started: $(cat "$portal")"
 start_generator
 expect_record "$portal" "Inhibit 1 window= flags=4 reason=$REASON"
@@ -99,7 +73,6 @@ step "without a portal"
 kill "$portal_pid"
 wait "$portal_pid" 2>/dev/null || true
 start_murmex_copy
-trap kill_all EXIT
 start_generator
 expect_record "$login1" "Inhibit 1 what=idle who=Murmex mode=block why=$REASON"
 stop_generator
@@ -116,7 +89,6 @@ step "without any bus"
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$MURMEX_TEST_TMP/no-session-bus.$$"
 export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$MURMEX_TEST_TMP/no-system-bus.$$"
 start_murmex_copy
-trap kill_all EXIT
 log="$MURMEX_TEST_TMP/murmex.$$.log"
 mark=$(monitor_mark)
 start_generator

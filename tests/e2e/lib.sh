@@ -1,10 +1,11 @@
 # Shared helpers of the end-to-end tests. They run inside scripts/testenv.sh, started by CTest, which
-# passes MURMEX_BIN (the program), XCLOSE_BIN (closes a window the way a window manager does) and
-# SOUNDCHECK_BIN (figures and checks of a stretch of a monitor recording, see SoundCheck.h).
+# passes MURMEX_BIN (the program), XCLOSE_BIN (closes a window the way a window manager does), XPIXEL_BIN
+# (reads the colour at a point of a window) and SOUNDCHECK_BIN (figures and checks of a stretch of a monitor
+# recording, see SoundCheck.h).
 # Points given as "window X Y" are relative to the window's outer top left corner, as xwininfo has it.
 set -euo pipefail
 
-for var in DISPLAY MURMEX_TEST_TMP MURMEX_BIN SOUNDCHECK_BIN; do
+for var in DISPLAY MURMEX_TEST_TMP MURMEX_BIN SOUNDCHECK_BIN XPIXEL_BIN; do
     if [[ -z "${!var:-}" ]]; then
         echo "FAIL: $var is not set; run the end-to-end tests inside scripts/testenv.sh" >&2
         exit 1
@@ -19,6 +20,48 @@ fail() {
 step() {
     printf "%s " "$(date +%T)"
     echo "--- $*"
+}
+
+# --- What a test starts ends with it, whatever happens: the processes given to `own` are killed when the
+# script exits, and then the commands given to `at_exit` run, in the order given (each one to put back what the
+# test took away from the environment, for the tests after it).
+OWNED_PIDS=()
+AT_EXIT=()
+own() {
+    OWNED_PIDS+=("$@")
+}
+at_exit() {
+    AT_EXIT+=("$1")
+}
+end_test() {
+    local command
+    ((${#OWNED_PIDS[@]} == 0)) || kill -9 "${OWNED_PIDS[@]}" 2>/dev/null || true
+    for command in "${AT_EXIT[@]}"; do
+        eval "$command" || true
+    done
+}
+trap end_test EXIT
+
+# Waits up to 20 seconds until FILE's first line is there and prints it.
+first_line() {
+    local file=$1 deadline=$((SECONDS + 20)) line
+    until line=$(head -n 1 "$file" 2>/dev/null) && [[ -n "$line" ]]; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.05
+    done
+    echo "$line"
+}
+
+# Starts a private D-Bus daemon for this test (private-bus.conf: nothing of the machine's can answer on it) and
+# exports its address in VARIABLE, such as DBUS_SESSION_BUS_ADDRESS or DBUS_SYSTEM_BUS_ADDRESS. NAME tells its
+# socket and log apart. The bus ends with the test.
+start_private_bus() {
+    local name=$1 variable=$2 out="$MURMEX_TEST_TMP/$1-bus.$$" address
+    dbus-daemon --config-file="$(dirname "${BASH_SOURCE[0]}")/private-bus.conf" --nofork --nopidfile \
+        --print-address --address="unix:path=$MURMEX_TEST_TMP/${name}_bus_socket.$$" >"$out" 2>"$out.log" &
+    own $!
+    address=$(first_line "$out") || fail "the private $name bus did not start: $(cat "$out.log")"
+    export "$variable=$address"
 }
 
 # A fresh per-user settings folder for one test case.
@@ -43,6 +86,7 @@ stored() {
 start_murmex() {
     "${1:-$MURMEX_BIN}" >"$MURMEX_TEST_TMP/murmex.$$.log" 2>&1 &
     MURMEX_PID=$!
+    own "$MURMEX_PID"
     WINDOW=""
     for _ in $(seq 300); do
         WINDOW=$(xdotool search --onlyvisible --pid "$MURMEX_PID" --name '^Murmex$' 2>/dev/null | head -n 1 || true)
@@ -51,7 +95,6 @@ start_murmex() {
         sleep 0.1
     done
     [[ -n "$WINDOW" ]] || fail "no Murmex window appeared"
-    trap 'kill -9 "$MURMEX_PID" 2>/dev/null || true' EXIT
     # Mapped is not yet painted: clicks before the first paint can miss their controls.
     wait_pixel 760 41 0080C0 30 || fail "the window was never painted"
 }
@@ -134,12 +177,9 @@ click() {
     LAST_CLICK="$1,$2 $(date +%s%N)"
 }
 
-# The colour shown at window point (X, Y), as RRGGBB in capitals.
+# The colour shown at window point (X, Y), as RRGGBB in capitals; nothing when the window is gone.
 pixel() {
-    local ox oy _
-    read -r ox oy _ < <(geometry)
-    import -window root -crop "1x1+$((ox + $1))+$((oy + $2))" -depth 8 txt:- 2>/dev/null |
-        sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p' | tr a-f A-F
+    "$XPIXEL_BIN" "$WINDOW" "$1" "$2" 2>/dev/null || true
 }
 
 # Waits up to SECONDS (default 20) until window point (X, Y) shows RRGGBB; status 1 if it never does.
@@ -147,7 +187,7 @@ wait_pixel() {
     local x=$1 y=$2 want=$3 deadline=$((SECONDS + ${4:-20}))
     while [[ "$(pixel "$x" "$y")" != "$want" ]]; do
         ((SECONDS < deadline)) || return 1
-        sleep 0.05
+        sleep 0.02
     done
 }
 

@@ -14,10 +14,8 @@ new_config_home
 seed_settings $'Value_L=100\nValue_R=100\nNoise_Num=5'
 start_murmex_copy
 lamp_log="$MURMEX_TEST_TMP/lamp.$$"
-sampler=""
 # The second sink is there again at the end, whatever happened.
-trap 'kill -9 "$MURMEX_PID" 2>/dev/null || true; [[ -z "$sampler" ]] || kill "$sampler" 2>/dev/null || true
-      bash "$MURMEX_TEST_PULSE_CTL" load-2 || true' EXIT
+at_exit 'bash "$MURMEX_TEST_PULSE_CTL" load-2'
 
 step "the generator plays on the second output"
 choose_output "$MURMEX_TEST_PCM_2"
@@ -29,6 +27,7 @@ wait_pixel "${LAMP[@]}" FF0000 || fail "the lamp is $(pixel "${LAMP[@]}") while 
 : >"$lamp_log"
 (while :; do pixel "${LAMP[@]}" >>"$lamp_log"; sleep 0.2; done) &
 sampler=$!
+own "$sampler"
 
 step "the second sink goes: the noise is heard on the default sink within 12 seconds"
 mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
@@ -61,7 +60,6 @@ expect_no_error_box "after the output came back"
 step "the lamp stayed red throughout; a stop ends the sound"
 kill "$sampler"
 wait "$sampler" 2>/dev/null || true
-sampler=""
 [[ -s "$lamp_log" ]] || fail "the lamp was never looked at"
 others=$(grep -cvx FF0000 "$lamp_log" || true)
 ((others == 0)) || fail "the lamp was not red $others times: $(sort "$lamp_log" | uniq -c | tr '\n' ' ')"

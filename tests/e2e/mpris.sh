@@ -9,13 +9,7 @@ source "$(dirname "$0")/lib.sh"
 readonly LAMP=(760 41) GENERATOR=(107 535) MINIMISE=(761 16) LANGUAGE_UP=(755 418)
 readonly MPRIS_DEST=org.mpris.MediaPlayer2.murmex MPRIS_PATH=/org/mpris/MediaPlayer2
 
-bus_log="$MURMEX_TEST_TMP/session-bus.$$"
-coproc BUS { exec dbus-daemon --session --nofork --nopidfile --print-address \
-    --address="unix:path=$MURMEX_TEST_TMP/session_bus_socket.$$" 2>"$bus_log"; }
-read -r -t 20 address <&"${BUS[0]}" || fail "the private session bus did not start: $(cat "$bus_log")"
-export DBUS_SESSION_BUS_ADDRESS="$address"
-bus_pid=$BUS_PID
-follow_pid=""
+start_private_bus session DBUS_SESSION_BUS_ADDRESS
 
 player() {
     playerctl -p murmex "$@" 2>&1
@@ -56,7 +50,6 @@ root_call() {
 new_config_home
 seed_settings $'Noise_Num=5\nValue_L=80\nValue_R=40\nLanguare=0'
 start_murmex_copy
-trap 'kill -9 "$MURMEX_PID" $follow_pid "$bus_pid" 2>/dev/null || true' EXIT
 
 step "listed as murmex, stopped, with the noise's name"
 deadline=$((SECONDS + 20))
@@ -83,6 +76,7 @@ done
 follow_log="$MURMEX_TEST_TMP/follow.$$"
 playerctl -p murmex --follow status >"$follow_log" 2>&1 &
 follow_pid=$!
+own "$follow_pid"
 
 step "play starts the sound"
 mark=$(monitor_mark)
@@ -155,7 +149,6 @@ expect_exit 0
 [[ "$(stored Noise_Num) $(stored Value_L) $(stored Value_R)" == "6 50 25" ]] ||
     fail "stored noise and volumes: $(stored Noise_Num) $(stored Value_L) $(stored Value_R)"
 kill "$follow_pid" 2>/dev/null || true
-follow_pid=""
 
 step "without a session bus the program runs as before and says nothing"
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$MURMEX_TEST_TMP/no_bus_here.$$"

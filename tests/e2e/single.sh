@@ -66,7 +66,7 @@ step "two copies started at the same moment leave one window"
 a=$!
 "$PROGRAM" >/dev/null 2>&1 &
 b=$!
-trap 'kill -9 "$a" "$b" 2>/dev/null || true' EXIT
+own "$a" "$b"
 deadline=$((SECONDS + 30))
 until ! kill -0 "$a" 2>/dev/null || ! kill -0 "$b" 2>/dev/null; do
     ((SECONDS < deadline)) || fail "both copies are still running"

@@ -29,7 +29,7 @@ status_field() { # NAME from the program's /proc status, as a number
 }
 
 # Under AddressSanitizer freed memory is held back for a while to catch late uses, which would show as growth.
-if ldd "$MURMEX_BIN" | grep -q libasan; then
+if [[ ",${MURMEX_SANITIZE:-}," == *,address,* ]]; then
     export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=0"
 fi
 
@@ -38,7 +38,7 @@ seed_settings $'Value_L=100\nValue_R=100\nNoise_Num=4'
 start_murmex_copy
 LOG="$MURMEX_TEST_TMP/murmex.$$.log"
 # Whatever happens, the next test finds the sound server running.
-trap 'kill -9 "$MURMEX_PID" 2>/dev/null || true; [[ -z "$SERVER_AWAY" ]] || bash "$MURMEX_TEST_PULSE_CTL" start' EXIT
+at_exit '[[ -z "$SERVER_AWAY" ]] || bash "$MURMEX_TEST_PULSE_CTL" start'
 
 step "the generator plays"
 mark=$(monitor_mark)

@@ -62,15 +62,11 @@ minimise_to_tray() {
 }
 
 # Whatever happens, the environment keeps a tray host for the tests after this one.
-keep_tray_host() {
-    kill -9 "$MURMEX_PID" 2>/dev/null || true
-    tray_host_running || start_tray_host
-}
+at_exit 'tray_host_running || start_tray_host'
 
 new_config_home
 seed_settings $'Value_L=100\nValue_R=100\nNoise_Num=1'
 start_murmex_copy
-trap keep_tray_host EXIT
 [[ -z "$(tray_icon)" ]] || fail "an icon in the tray before minimise"
 
 step "a noise chosen, the options page shown, the generator started"
@@ -136,7 +132,6 @@ wait_silence "$(monitor_mark)" >/dev/null || fail "the sound went on after the e
 step "without a tray host, minimise asks for the taskbar and the window stays within reach"
 stop_tray_host
 start_murmex "$PROGRAM"
-trap keep_tray_host EXIT
 click "${MINIMISE[@]}"
 # Without a window manager nobody iconifies the window: what shows is that it asked to be.
 deadline=$((SECONDS + 20))
