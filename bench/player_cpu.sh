@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-15}
 
 if [[ -z "${MURMEX_TEST_TMP:-}" ]]; then
-    bash scripts/deps.sh --bench
+    bash scripts/deps.sh bench
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build --target bench_play_clip >/dev/null
     exec bash scripts/testenv.sh bash "$0" "$@"

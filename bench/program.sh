@@ -20,7 +20,7 @@ fi
 seconds=${1:-15} rounds=${2:-3} launches=${3:-10}
 
 if [[ -z "${MURMEX_TEST_TMP:-}" ]]; then
-    bash scripts/deps.sh --bench
+    bash scripts/deps.sh bench
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build -j2 --target murmex soundcheck bench_firstpaint >/dev/null
     exec bash scripts/testenv.sh bash "$0" "$@"

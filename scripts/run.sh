@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/deps.sh
+bash scripts/deps.sh run
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DMURMEX_TESTS=OFF >/dev/null
 cmake --build build-release --target murmex
 exec build-release/murmex
