@@ -1,4 +1,5 @@
 #include "platform/AudioHost.h"
+#include "platform/Sanitizers.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -52,7 +53,7 @@ std::mutex& Calls() {
 // A refresh's Pa_Terminate lets go of them as well: under the sanitizers every plugin loaded so far is then
 // marked never to be unloaded.
 void ReleaseProbingMemory() {
-#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if defined(__linux__) && !MURMEX_UNDER_ASAN && !MURMEX_UNDER_TSAN
     snd_config_update_free_global();
 #elif defined(__linux__)
     dl_iterate_phdr(

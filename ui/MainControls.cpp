@@ -40,7 +40,7 @@ QFont LetteringFont(const L::Lettering& lettering, const QFont& fallback) {
 }
 
 MainControls::MainControls(QWidget* form, const SkinLists& lists, const QImage& texture)
-    : m_form(form), m_lists(lists), m_texture(texture) {
+    : m_lists(lists), m_texture(texture) {
     for (const L::ControlSpec& entry : L::Controls()) {
         QWidget* parent = entry.parent.empty() ? form : Find(entry.parent);
         QWidget* control = Create(entry, parent);

@@ -51,7 +51,6 @@ private:
     void Dress(QWidget* control, const layout::ControlSpec& entry) const;
     [[noreturn]] static void Fatal(std::string_view name);
 
-    QWidget* m_form;
     const SkinLists& m_lists;
     QImage m_texture;
     std::vector<std::pair<std::string_view, QWidget*>> m_controls;

@@ -90,6 +90,15 @@ struct ControlSpec {
     OnShow onShow = OnShow::Keep;
     bool dragsWindow = false; // presses go on to the window, which starts a move
 
+private:
+    // A copy with `change` applied to it. (Defined before its uses: clang cannot evaluate it otherwise.)
+    template <class Change> constexpr ControlSpec With(Change change) const {
+        ControlSpec copy = *this;
+        change(copy);
+        return copy;
+    }
+
+public:
     // Small changes of a description, so that the window's table reads one control to a line.
     constexpr ControlSpec In(std::string_view panel) const {
         return With([&](auto& c) { c.parent = panel; });
@@ -114,13 +123,6 @@ struct ControlSpec {
     }
     constexpr ControlSpec Drags() const {
         return With([](auto& c) { c.dragsWindow = true; });
-    }
-
-private:
-    template <class Change> constexpr ControlSpec With(Change change) const {
-        ControlSpec copy = *this;
-        change(copy);
-        return copy;
     }
 };
 

@@ -3,6 +3,8 @@
 // $MURMEX_TEST_MONITOR_2 for the whole run.
 #pragma once
 
+#include "platform/Sanitizers.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -56,7 +58,7 @@ std::size_t FirstSound(const std::vector<std::int16_t>& interleaved);
 
 // ThreadSanitizer slows every thread, the sound callback included, by far more than a device buffer
 // can hide: under it the sound is checked for having come out, not for being free of gaps.
-#if defined(__SANITIZE_THREAD__)
+#if MURMEX_UNDER_TSAN
 inline constexpr bool kGapsExpected = true;
 #else
 inline constexpr bool kGapsExpected = false;
