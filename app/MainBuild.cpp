@@ -143,7 +143,7 @@ void TfmMain::CreateComponents() {
     }
     TrayIcon = new ui::TLMDTrayIcon(this);
     TrayIcon->SetHint(L::Text(L::kTrayHint));
-    TrayIcon->SetIcon(QIcon(QPixmap::fromImage(ui::SkinPicture(std::string(L::kIconResourceFolder) + "32.png"))));
+    TrayIcon->SetIcon(QIcon(QPixmap::fromImage(ui::IconPicture(32))));
     TrayIcon->SetPopupMenu(Menu_Tray);
 
     Timer_Work = new QTimer(this);

@@ -17,12 +17,14 @@ QImage SkinPicture(std::string_view resource) {
     return QImage(layout::Text(resource));
 }
 
+QImage IconPicture(int size) {
+    return SkinPicture(std::string(layout::kIconResourceFolder) + std::to_string(size) + ".png");
+}
+
 QIcon ProgramIcon() {
     QIcon icon;
-    for (int size : layout::kIconSizes) {
-        const std::string path = std::string(layout::kIconResourceFolder) + std::to_string(size) + ".png";
-        icon.addPixmap(QPixmap::fromImage(SkinPicture(path)));
-    }
+    for (int size : layout::kIconSizes)
+        icon.addPixmap(QPixmap::fromImage(IconPicture(size)));
     return icon;
 }
 

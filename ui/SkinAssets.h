@@ -12,6 +12,9 @@ namespace murmex::ui {
 // One embedded picture by its resource path; a null image when there is none.
 QImage SkinPicture(std::string_view resource);
 
+// The program's icon at one of its sizes (layout::kIconSizes); a null image at any other.
+QImage IconPicture(int size);
+
 // The program's icon with all its sizes.
 QIcon ProgramIcon();
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -52,6 +53,10 @@ void WriteWidgetSettings(const QByteArray& text) {
     QFile file(WidgetSettingsFile());
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(text);
+}
+
+QString StoredWidgetSetting(const char* key) {
+    return QSettings(WidgetSettingsFile(), QSettings::IniFormat).value(QLatin1StringView(key)).toString();
 }
 
 QString WidgetDeviceIni() {

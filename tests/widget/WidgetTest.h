@@ -19,6 +19,8 @@ int RegisterWidgetTest(std::function<std::unique_ptr<QObject>()> make);
 QString WidgetConfigHome();
 QString WidgetSettingsFile();
 void WriteWidgetSettings(const QByteArray& text);
+// The value stored under `key` in the settings file, as text; empty when there is none.
+QString StoredWidgetSetting(const char* key);
 
 // The INI file of the output device choice that test windows use, in the private settings folder.
 QString WidgetDeviceIni();

@@ -13,7 +13,7 @@ namespace {
 
 namespace layout = murmex::ui::layout;
 
-const RaisedStyle kYellow{ink::yellowTop, ink::yellowBottom, ink::yellowOutline, 5, true};
+const RaisedStyle kPlateYellow{ink::yellowTop, ink::yellowBottom, ink::yellowOutline, 5, true};
 const RaisedStyle kLit{ink::litTop, ink::litBottom, QColor(0x4E, 0x22, 0x00), 5, true};
 
 const QStringList kNoiseEnglish = {
@@ -36,7 +36,7 @@ QImage Plate(const QImage& ground, int noise, const QString& name, const QFont& 
     QPainter p(&image);
     Prepare(p);
     const QRectF body(0.5, 0.5, image.width() - 2, image.height() - 2);
-    Raised(p, body, kYellow, Face::Normal);
+    Raised(p, body, kPlateYellow, Face::Normal);
     Letter(p, body.adjusted(0, 0, 0, 0.5), name, font, ink::yellowInk);
     return image;
 }
@@ -58,7 +58,7 @@ QImage Tab(const QImage& ground, int tab, const QString& caption, bool lit, cons
     QPainter p(&image);
     Prepare(p);
     const QRectF body(0.5, 0.5, image.width() - 2, image.height() - 2);
-    Raised(p, body, lit ? kLit : kYellow, Face::Normal);
+    Raised(p, body, lit ? kLit : kPlateYellow, Face::Normal);
     Letter(p, body.adjusted(0, 0, 0, 0.5), caption, font, lit ? ink::litInk : ink::yellowInk);
     return image;
 }
@@ -113,7 +113,7 @@ QImage PaintStrip(const QImage& skin) {
     QImage image = Ground(skin, layout::WindowRect(layout::Control("Img_Yellow_Fon1")));
     QPainter p(&image);
     Prepare(p);
-    RaisedStyle bar = kYellow;
+    RaisedStyle bar = kPlateYellow;
     bar.radius = 9;
     Raised(p, QRectF(0.5, 0.5, image.width() - 2, image.height() - 2), bar, Face::Normal);
     // The slot the tabs sit in: pressed a little into the bar.

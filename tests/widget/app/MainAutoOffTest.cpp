@@ -18,16 +18,12 @@ namespace {
 
 constexpr int kTenMinutes = 6000;
 
-QString Stored(const char* key) {
-    return QSettings(test::WidgetSettingsFile(), QSettings::IniFormat).value(QString::fromLatin1(key)).toString();
-}
-
 struct Volume {
     int left = -1;
     int right = -1;
 };
 
-Volume OutputVolume() {
+Volume CurrentVolume() {
     std::uint16_t left = 0;
     std::uint16_t right = 0;
     if (!audio::GetWaveOutVolume(left, right))
@@ -119,8 +115,8 @@ private slots:
         QVERIFY(!fm->isVisible());
         QCOMPARE(closed.count(), 1);
         fm.reset();
-        QCOMPARE(Stored("Noise_Num"), QStringLiteral("6"));
-        QCOMPARE(Stored("Off_1"), QStringLiteral("1"));
+        QCOMPARE(test::StoredWidgetSetting("Noise_Num"), QStringLiteral("6"));
+        QCOMPARE(test::StoredWidgetSetting("Off_1"), QStringLiteral("1"));
     }
 
     // The settings are in the store by the time the power-off is asked for; the request is made once, and
@@ -130,7 +126,7 @@ private slots:
         MainServices services = test::TestServices();
         QStringList seen;
         services.powerOff = [&] {
-            seen << Stored("Noise_Num") + QLatin1Char('/') + Stored("Value_L") + QLatin1Char('/') + Stored("Languare");
+            seen << test::StoredWidgetSetting("Noise_Num") + QLatin1Char('/') + test::StoredWidgetSetting("Value_L") + QLatin1Char('/') + test::StoredWidgetSetting("Languare");
         };
         TfmMain fm(std::move(services));
         fm.show();
@@ -167,13 +163,13 @@ private slots:
         const auto fm = FadingWindow(powerOffs);
         for (int tick = 1; tick <= kTenMinutes - 50; ++tick)
             fm->Timer_WorkTimer();
-        const Volume full = OutputVolume();
+        const Volume full = CurrentVolume();
         QCOMPARE(full.left, int(audio::TrackBarToVolume(20)));
         QCOMPARE(full.right, int(audio::TrackBarToVolume(60)));
         Volume last = full;
         for (int step = 49; step >= 0; --step) {
             fm->Timer_WorkTimer();
-            const Volume now = OutputVolume();
+            const Volume now = CurrentVolume();
             QVERIFY2(now.left < last.left && now.right < last.right, qPrintable(QString::number(step)));
             QVERIFY(std::abs(now.left - full.left * step / 50) <= 1);
             QVERIFY(std::abs(now.right - full.right * step / 50) <= 1);
@@ -186,11 +182,11 @@ private slots:
         }
         QCOMPARE(last.left, 0);
         QCOMPARE(last.right, 0);
-        QCOMPARE(Stored("Value_L"), QStringLiteral("80"));
-        QCOMPARE(Stored("Value_R"), QStringLiteral("40"));
+        QCOMPARE(test::StoredWidgetSetting("Value_L"), QStringLiteral("80"));
+        QCOMPARE(test::StoredWidgetSetting("Value_R"), QStringLiteral("40"));
         fm->Timer_WorkTimer();
-        QCOMPARE(OutputVolume().left, full.left);
-        QCOMPARE(OutputVolume().right, full.right);
+        QCOMPARE(CurrentVolume().left, full.left);
+        QCOMPARE(CurrentVolume().right, full.right);
         QCOMPARE(powerOffs, 1);
     }
 
@@ -209,13 +205,13 @@ private slots:
         const auto fm = FadingWindow(powerOffs);
         for (int tick = 1; tick <= kTenMinutes - 25; ++tick)
             fm->Timer_WorkTimer();
-        QVERIFY(OutputVolume().left < int(audio::TrackBarToVolume(20)));
+        QVERIFY(CurrentVolume().left < int(audio::TrackBarToVolume(20)));
         Volume user{audio::TrackBarToVolume(20), audio::TrackBarToVolume(60)};
         if (what == QLatin1String("stop")) {
             fm->Sb_GeneratorClick();
             QVERIFY(!fm->Generator_On);
-            QCOMPARE(OutputVolume().left, user.left);
-            QCOMPARE(OutputVolume().right, user.right);
+            QCOMPARE(CurrentVolume().left, user.left);
+            QCOMPARE(CurrentVolume().right, user.right);
             fm->Generator_On = true; // the count goes on where it stopped
         } else if (what == QLatin1String("slider")) {
             fm->tbVolLeft->setValue(50);
@@ -223,12 +219,12 @@ private slots:
         } else {
             fm->Sb_Off_1_UpClick();
         }
-        QCOMPARE(OutputVolume().left, user.left);
-        QCOMPARE(OutputVolume().right, user.right);
+        QCOMPARE(CurrentVolume().left, user.left);
+        QCOMPARE(CurrentVolume().right, user.right);
         for (int tick = 0; tick < 25; ++tick) {
             fm->Timer_WorkTimer();
-            QCOMPARE(OutputVolume().left, user.left);
-            QCOMPARE(OutputVolume().right, user.right);
+            QCOMPARE(CurrentVolume().left, user.left);
+            QCOMPARE(CurrentVolume().right, user.right);
         }
         QCOMPARE(powerOffs, what == QLatin1String("delay") ? 0 : 1);
     }

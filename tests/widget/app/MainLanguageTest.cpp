@@ -75,10 +75,6 @@ void DoubleClick(QWidget* target) {
     }
 }
 
-QString Stored(const char* key) {
-    return QSettings(test::WidgetSettingsFile(), QSettings::IniFormat).value(QLatin1StringView(key)).toString();
-}
-
 } // namespace
 
 class MainLanguageTest : public test::PlayingWindowTest {
@@ -267,8 +263,8 @@ private slots:
             QCOMPARE(fm->Edit_Off_1->text(), delay);
             QCOMPARE(fm->Edit_Off_2->text(), action);
         }
-        QCOMPARE(Stored("Off_1"), QString::number(storedOff1));
-        QCOMPARE(Stored("Off_2"), QString::number(storedOff2));
+        QCOMPARE(test::StoredWidgetSetting("Off_1"), QString::number(storedOff1));
+        QCOMPARE(test::StoredWidgetSetting("Off_2"), QString::number(storedOff2));
     }
 };
 
