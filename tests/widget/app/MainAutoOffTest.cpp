@@ -126,7 +126,8 @@ private slots:
         MainServices services = test::TestServices();
         QStringList seen;
         services.powerOff = [&] {
-            seen << test::StoredWidgetSetting("Noise_Num") + QLatin1Char('/') + test::StoredWidgetSetting("Value_L") + QLatin1Char('/') + test::StoredWidgetSetting("Languare");
+            seen << test::StoredWidgetSetting("Noise_Num") + QLatin1Char('/') + test::StoredWidgetSetting("Value_L") +
+                        QLatin1Char('/') + test::StoredWidgetSetting("Languare");
         };
         TfmMain fm(std::move(services));
         fm.show();
