@@ -67,17 +67,11 @@ finish() { # NAME: waits for it, shows its output and fails when it failed
 
 # The processes started here that still run, as "PID COMMAND" lines.
 processes_left() {
-    local file pid
-    env -u MURMEX_TEST_RUN grep -lzxsF "MURMEX_TEST_RUN=$MURMEX_TEST_RUN" /proc/[0-9]*/environ 2>/dev/null |
-        while read -r file; do
-            pid=${file#/proc/}
-            pid=${pid%/environ}
-            [[ "$pid" != "$$" ]] && echo "$pid $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)"
-        done || true
+    bash scripts/marked-processes.sh "MURMEX_TEST_RUN=$MURMEX_TEST_RUN"
 }
 
 the_end() {
-    local status=$? left pid _ entry
+    local status=$? pid _ entry
     if ((${#background[@]})); then
         # A failure ends the command early: what still runs in the background is asked to end, so that the test
         # environments tear themselves down.
@@ -93,11 +87,8 @@ the_end() {
         awk -F'\t' '{ printf "%-50s %7d\n", $1, $2 }' "$logs/phases"
         printf '%-50s %7d\n' "the whole command (phases overlap)" "$SECONDS"
     fi
-    left=$(processes_left)
-    if [[ -n "$left" ]]; then
-        echo "processes started by the test command were still running, now ended:" >&2
-        echo "$left" >&2
-        while read -r pid _; do kill -9 "$pid" 2>/dev/null || true; done <<<"$left"
+    if ! bash scripts/marked-processes.sh --end "MURMEX_TEST_RUN=$MURMEX_TEST_RUN" \
+        "processes started by the test command were still running, now ended:"; then
         ((status != 0)) || status=1
     fi
     rm -rf "$logs"

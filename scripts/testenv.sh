@@ -30,24 +30,15 @@ set -euo pipefail
 
 [[ $# -ge 1 ]] || { echo "usage: $0 COMMAND [ARGS...]" >&2; exit 2; }
 
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/murmex-env.XXXXXX")
 # Every process started inside the environment carries this in its environment, so that whatever a test
 # leaves running is found at the end.
 export MURMEX_TEST_ENV="$tmp"
 pids=()
 
-# The processes of this environment that still run, as "PID COMMAND" lines.
-processes_left() {
-    local file pid
-    env -u MURMEX_TEST_ENV grep -lzxsF "MURMEX_TEST_ENV=$tmp" /proc/[0-9]*/environ 2>/dev/null | while read -r file; do
-        pid=${file#/proc/}
-        pid=${pid%/environ}
-        [[ "$pid" != "$$" ]] && echo "$pid $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)"
-    done || true
-}
-
 teardown() {
-    local status=$? pid left
+    local status=$? pid
     # The sound server and its recorders, as last started (a test may have started them again).
     [[ -n "${MURMEX_TEST_PULSE_CTL:-}" ]] && bash "$MURMEX_TEST_PULSE_CTL" stop 2>/dev/null || true
     # The tray host a test has started again, if it has: only while it is still a tray host.
@@ -64,11 +55,8 @@ teardown() {
         kill -9 "$pid" 2>/dev/null || true
     done
     # Anything else still running was left behind by a test: a fault of that test, said and ended here.
-    left=$(processes_left)
-    if [[ -n "$left" ]]; then
-        echo "testenv: processes left behind by the tests, now ended:" >&2
-        echo "$left" >&2
-        while read -r pid _; do kill -9 "$pid" 2>/dev/null || true; done <<<"$left"
+    if ! bash "$scripts/marked-processes.sh" --end "MURMEX_TEST_ENV=$tmp" \
+        "testenv: processes left behind by the tests, now ended:"; then
         ((status != 0)) || status=1
     fi
     rm -rf "$tmp"
@@ -129,7 +117,7 @@ ASOUND
 
 export MURMEX_TEST_MONITOR="$tmp/monitor.raw" MURMEX_TEST_MONITOR_2="$tmp/monitor_2.raw"
 export MURMEX_TEST_PULSE_CONFIG="$tmp/pulse.pa" MURMEX_TEST_PULSE_PIDS="$tmp/pulse.pids" MURMEX_TEST_LOG="$log"
-export MURMEX_TEST_PULSE_CTL="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/testenv-pulse.sh"
+export MURMEX_TEST_PULSE_CTL="$scripts/testenv-pulse.sh"
 : >"$MURMEX_TEST_PULSE_PIDS"
 bash "$MURMEX_TEST_PULSE_CTL" start || { cat "$log/pulseaudio.log" >&2; exit 1; }
 export MURMEX_TEST_PULSE_PID=$(head -n 1 "$MURMEX_TEST_PULSE_PIDS")
