@@ -137,10 +137,9 @@ build_asan() {
     sanitizer_configure build-asan address,undefined
     nice -n 19 cmake --build build-asan -j "$jobs"
 }
-# Only the threaded tests (each test is named as its program) and what they link, each file compiled on its own:
-# that shows a file of the program that does not include what it uses, which the one-file builds hide.
+# Only the threaded tests (each test is named as its program) and what they link.
 build_tsan() {
-    sanitizer_configure build-tsan thread -DMURMEX_UNITY=OFF
+    sanitizer_configure build-tsan thread
     local targets
     targets=$(ctest --test-dir build-tsan -N -L threads | sed -n 's/^ *Test *#[0-9]*: //p')
     [[ -n "$targets" ]] || { echo "no threaded tests" >&2; return 1; }
