@@ -50,11 +50,11 @@ phase() { # NAME COMMAND...
 # Runs COMMAND in the background, its output kept until `finish NAME` shows it.
 declare -A background=()
 in_background() { # NAME COMMAND...
-    local name=$1
+    local name=$1 log="$logs/background.${#background[@]}"
     shift
     section "$name: in the background"
-    "$@" >"$logs/background.${#background[@]}" 2>&1 &
-    background[$name]="$!:$logs/background.${#background[@]}"
+    "$@" >"$log" 2>&1 &
+    background[$name]="$!:$log"
 }
 finish() { # NAME: waits for it, shows its output and fails when it failed
     local entry=${background[$1]} status=0
