@@ -20,7 +20,8 @@ list() {
     grep -lzxsF "$mark" /proc/[0-9]*/environ 2>/dev/null | while read -r file; do
         pid=${file#/proc/}
         pid=${pid%/environ}
-        command=$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null) || continue
+        # A process may end between the two reads.
+        command=$({ tr '\0' ' ' <"/proc/$pid/cmdline"; } 2>/dev/null) || continue
         echo "$pid $command"
     done || true
 }
