@@ -14,7 +14,7 @@ set -euo pipefail
 
 run_packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev libx11-dev portaudio19-dev libasound2-dev libasound2-plugins
+    qt6-base-dev libgl-dev libx11-dev portaudio19-dev libpulse-dev libasound2-dev libasound2-plugins
     fonts-dejavu-core fonts-dejavu-extra
 )
 # The test environment's own sound server, display and tray host, the tools that drive and read them, the
