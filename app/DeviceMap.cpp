@@ -35,12 +35,13 @@ std::int32_t NextDevice(const audio::TDeviceList& list, std::int32_t id) {
 }
 
 std::int32_t RelocatedDevice(const audio::TDeviceList& list, std::int32_t id, const QString& storedName,
-                             const QString& nameAtId) {
-    if (storedName.isEmpty() || nameAtId == storedName)
+                             const QStringList& namesAtId) {
+    if (storedName.isEmpty() || namesAtId.contains(storedName))
         return id;
-    const auto found =
-        std::find_if(list.begin(), list.end(), [&](const auto& entry) { return entry.Name == storedName; });
-    return found == list.end() ? id : found->Id;
+    auto found = std::find_if(list.begin(), list.end(), [&](const auto& entry) { return entry.Key == storedName; });
+    if (found == list.end())
+        found = std::find_if(list.begin(), list.end(), [&](const auto& entry) { return entry.Name == storedName; });
+    return found == list.end() ? -1 : found->Id;
 }
 
 } // namespace murmex

@@ -6,6 +6,7 @@
 #include "audio/WaveOutUtils.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -20,10 +21,11 @@ int DeviceListIndex(const audio::TDeviceList& list, std::int32_t id);
 std::int32_t PreviousDevice(const audio::TDeviceList& list, std::int32_t id);
 std::int32_t NextDevice(const audio::TDeviceList& list, std::int32_t id);
 
-// The device id to use for a stored choice `id` with its stored name: when the device at `id` is now called
-// otherwise (`nameAtId`, empty when there is none) and a listed device bears the stored name, that device's
-// id; else `id` unchanged. A choice stored without a name is kept as it is.
+// The device id to use for a stored choice `id` with its stored key (or, in older files, its name): `id` while
+// the device at `id` still bears it (`namesAtId`: its name and key, empty when there is none); else the listed
+// device whose key, or else whose name, it is; else -1, the default output, rather than whatever `id` names
+// now. A choice stored without a name is kept as it is.
 std::int32_t RelocatedDevice(const audio::TDeviceList& list, std::int32_t id, const QString& storedName,
-                             const QString& nameAtId);
+                             const QStringList& namesAtId);
 
 } // namespace murmex

@@ -33,6 +33,7 @@ TfmMain::TfmMain(MainServices services)
 }
 
 TfmMain::~TfmMain() {
+    platform::audiohost::SetChangeObserver({});
     FormDestroy();
 }
 
@@ -50,6 +51,10 @@ void TfmMain::FormCreate() {
     platform::audiohost::Start();
     audio::FillDeviceList(DeviceList, SPDIF, m_services.soundDevices);
     LoadDeviceMap();
+    platform::audiohost::SetChangeObserver([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { SoundSystemChanged(); }, Qt::QueuedConnection);
+    });
     Bmp_Scroll_L = QImage(21, 142, QImage::Format_RGB32);
     Bmp_Scroll_R = QImage(21, 142, QImage::Format_RGB32);
     Bmp_Generator = QImage(164, 50, QImage::Format_RGB32);

@@ -58,7 +58,7 @@ struct MainServices {
     std::function<void(const QString& message)> showError = ShowErrorBox;
     // Where the chosen output devices are kept.
     std::function<QString()> deviceIniPath = DefaultDeviceIniPath;
-    audio::SndDeviceLibrary soundDevices;
+    audio::SndDeviceLibrary soundDevices{.key = platform::GetSndDeviceKeyDS};
     // Turns the computer off for the auto-off; nothing when not given, so no test can reach the real one.
     std::function<void()> powerOff;
     // Told true when a start turns the generator on and false whenever it stops: the program keeps the
@@ -85,6 +85,7 @@ struct MainServices {
 struct TDeviceMapEntry {
     ui::TSkinField* Edit = nullptr; // where the device's name is shown, if anywhere
     std::int32_t Id = -1;           // -1 is the default output
+    QString Key;                    // the chosen device's key: its id follows it when the list changes
 };
 
 class TfmMain : public QWidget, public MainState {
@@ -268,6 +269,10 @@ public:
     // choice cannot be stored.
     void LoadDeviceMap();
     void ShowMappedDevice(int entry);
+    // The sound system's outputs changed, or its volume was changed outside the program (in the desktop's
+    // mixer): the list is read again, the chosen output's id follows its key, and the sliders follow the
+    // volume as a drag would.
+    void SoundSystemChanged();
     void Sb_Obj1_UpClick();
     void Sb_Obj1_DownClick();
     void Cb_SPDIFClick();

@@ -5,6 +5,8 @@
 #include "app/DeviceMap.h"
 #include "app/SettingsPages.h"
 #include "app/SettingsStore.h"
+#include "app/Sliders.h"
+#include "platform/WaveOut.h"
 #include "ui/LImage.h"
 #include "ui/Surfaces.h"
 
@@ -13,6 +15,8 @@
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QSettings>
+
+#include <algorithm>
 
 namespace murmex {
 
@@ -30,16 +34,19 @@ QString MainServices::DeviceIniPath(const QString& programPath, bool programFold
     return QDir(programFolderWritable ? program.absolutePath() : userFolder).filePath(name);
 }
 
-// A stored device whose id now names another device is found again by its name, if it is listed.
+// The stored key (a name, in older files) finds the device again when its id has changed; a device that is
+// not listed plays on the default output, and is chosen again as soon as it is listed.
 void TfmMain::LoadDeviceMap() {
     for (int k = 1; k <= int(DeviceMap.size()); ++k) {
         const QString entry = QString::number(k);
         TDeviceMapEntry& mapped = DeviceMap[std::size_t(k - 1)];
         mapped.Id = m_audioOut.LoadMappingObjectToAudio(entry);
         const QString storedName = m_audioOut.LoadMappingNameToAudio(entry);
+        mapped.Key = storedName;
         if (!storedName.isEmpty())
             mapped.Id = RelocatedDevice(DeviceList, mapped.Id, storedName,
-                                        audio::SndDeviceName(m_services.soundDevices, mapped.Id));
+                                        {audio::SndDeviceName(m_services.soundDevices, mapped.Id),
+                                         audio::SndDeviceKey(m_services.soundDevices, mapped.Id)});
         if (k == 1)
             mapped.Edit = Edit_Obj1;
         ShowMappedDevice(k);
@@ -67,10 +74,37 @@ void TfmMain::Sb_Obj1_DownClick() {
 // this run. `id` is a listed device's.
 void TfmMain::ChooseOutputDevice(std::int32_t id) {
     DeviceMap[0].Id = id;
+    DeviceMap[0].Key = DeviceList[std::size_t(DeviceListIndex(DeviceList, id))].Key;
     ShowMappedDevice(1);
-    const QString& name = DeviceList[std::size_t(DeviceListIndex(DeviceList, id))].Name;
-    m_audioOut.SaveMappingObjectToAudio(QStringLiteral("1"), id, name);
+    m_audioOut.SaveMappingObjectToAudio(QStringLiteral("1"), id, DeviceMap[0].Key);
     Memo1->appendPlainText(QStringLiteral("SaveMappingObjectToAudio 1 %1").arg(id));
+}
+
+void TfmMain::SoundSystemChanged() {
+    audio::FillDeviceList(DeviceList, SPDIF, m_services.soundDevices);
+    TDeviceMapEntry& chosen = DeviceMap[0];
+    if (!chosen.Key.isEmpty()) {
+        const auto found = std::find_if(DeviceList.begin(), DeviceList.end(),
+                                        [&](const auto& entry) { return entry.Key == chosen.Key; });
+        if (found == DeviceList.end()) {
+            chosen.Id = -1; // the stored choice stays, for the output's return
+        } else if (found->Id != chosen.Id) {
+            chosen.Id = found->Id;
+            try {
+                m_audioOut.SaveMappingObjectToAudio(QStringLiteral("1"), chosen.Id, chosen.Key);
+            } catch (const audio::EAudioOutWriteError& error) {
+                Memo1->appendPlainText(QString::fromStdString(error.what()));
+            }
+        }
+    }
+    ShowMappedDevice(1);
+    std::uint32_t volume = 0;
+    if (!platform::WaveOutTakeOutsideVolume(volume))
+        return;
+    const int left = kVolumeMax - audio::VolumeToTrackBar(std::uint16_t(volume & 0xFFFF));
+    const int right = kVolumeMax - audio::VolumeToTrackBar(std::uint16_t(volume >> 16));
+    if (left != Value_L || right != Value_R)
+        SetVolumes(left, right);
 }
 
 // The shown device and the choice stay as they are; the arrows step through the new list from then on.

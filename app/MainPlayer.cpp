@@ -1,5 +1,6 @@
 // The player's diagnostics panel and the start and stop of the player thread.
 #include "app/Main.h"
+#include "app/MediaState.h"
 
 #include "app/Startup.h"
 #include "audio/WaveOutThreadPlayWL.h"
@@ -73,8 +74,9 @@ void TfmMain::btPlayThreadClick() {
         if (window)
             window->Memo1->appendPlainText(message);
     };
+    // The desktop lists the sound by the noise's name.
     audio::TWOThread::Start(clip, cbLoop->isChecked(), OutputDeviceId(), PresentOnUiThread(std::move(show)),
-                            PostOnUiThread(std::move(note)));
+                            PostOnUiThread(std::move(note)), fmHelp ? NoiseName(*fmHelp, Noise_Num) : QString());
     Memo1->appendPlainText(QStringLiteral("finish play"));
 }
 

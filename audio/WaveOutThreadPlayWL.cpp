@@ -59,13 +59,13 @@ void KeepForDevice(std::vector<std::uint8_t>&& data, std::unique_ptr<platform::W
 } // namespace
 
 TWOThread::TWOThread(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError,
-                     Notice notice)
+                     Notice notice, const QString& title)
     : FLoop(loop), FWave(waveItem.Wave), FOutDevice(outDevice), m_showError(std::move(showError)),
-      m_notice(std::move(notice)) {}
+      m_notice(std::move(notice)), m_title(title.toStdString()) {}
 
 void TWOThread::Start(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError,
-                      Notice notice) {
-    auto* player = new TWOThread(waveItem, loop, outDevice, std::move(showError), std::move(notice));
+                      Notice notice, const QString& title) {
+    auto* player = new TWOThread(waveItem, loop, outDevice, std::move(showError), std::move(notice), title);
     ThreadList& list = WOThreadList();
     {
         const std::lock_guard lock(list.mutex);
@@ -131,17 +131,18 @@ bool TWOThread::ReadWave() {
 
 bool TWOThread::Play() {
     auto device = std::make_unique<platform::WaveOut>();
-    platform::MMRESULT result = device->Open(FOutDevice, FWaveFormat);
+    platform::MMRESULT result = device->Open(FOutDevice, FWaveFormat, m_title);
     // The device list may have been read while the output was away: then it is read again first.
     if (result != platform::MMSYSERR_NOERROR && platform::audiohost::Unresolved(FOutDevice) &&
         platform::audiohost::Refresh() && !m_terminated.load())
-        result = device->Open(FOutDevice, FWaveFormat);
+        result = device->Open(FOutDevice, FWaveFormat, m_title);
     if (result != platform::MMSYSERR_NOERROR) {
         FErrorMsg = StoreWaveOutError(result, QStringLiteral("Could not open the output device for playing: "));
         ShowError();
         return true;
     }
     m_chosenName = platform::audiohost::OutputDeviceName(FOutDevice);
+    m_chosenKey = platform::audiohost::OutputDeviceKey(FOutDevice);
     m_lastLook = std::chrono::steady_clock::now();
     // Opening can take long; a stop that came meanwhile ends the player before any sound.
     bool playing = !m_terminated.load() && StartPlaying(*device);
@@ -187,6 +188,7 @@ bool TWOThread::StartPlaying(platform::WaveOut& device) {
     header.dwFlags = FLoop ? platform::WHDR_BEGINLOOP | platform::WHDR_ENDLOOP : 0;
     header.dwLoops = FLoop ? kEndlessLoops : 1;
     device.PrepareHeader(header);
+    m_events = device.SetWake([this] { Wake(); });
     if (device.Write(header) != platform::MMSYSERR_NOERROR)
         return !FLoop;
     if (m_where == Where::Fallback) {
@@ -203,15 +205,37 @@ TWOThread::Ending TWOThread::PlayUntilStopped(platform::WaveOut& device) {
     for (;;) {
         {
             std::unique_lock lock(m_wakeMutex);
-            if (m_terminated.load() || (FWaveHdr->dwFlags.load() & platform::WHDR_DONE))
+            const auto over = [this] {
+                return m_terminated.load() || (FWaveHdr->dwFlags.load() & platform::WHDR_DONE);
+            };
+            if (over())
                 return Ending::StoppedOrDone;
-            m_wake.wait_for(lock, kDoneCheckInterval);
+            if (m_events)
+                m_wake.wait(lock, [&] { return m_woken || over(); });
+            else
+                m_wake.wait_for(lock, kDoneCheckInterval);
+            m_woken = false;
         }
         // Not under the wake-up lock: a stop on the interface thread must never wait for a sound call.
         if (!FLoop || m_terminated.load())
             continue;
         if (device.Lost())
             return Ending::Lost;
+        const platform::WaveOut::Placement placement = device.WhereItPlays();
+        if (placement != platform::WaveOut::Placement::Unknown) {
+            // The stream says where it plays, and the server moves it back by itself.
+            if (m_where == Where::Chosen && placement == platform::WaveOut::Placement::Elsewhere)
+                return Ending::Displaced;
+            if (m_where == Where::Displaced && placement == platform::WaveOut::Placement::OnOutput) {
+                m_where = Where::Chosen;
+                Tell("is back", QStringLiteral("output back: "));
+                m_outputLost = false;
+                m_elsewhereTold = false;
+            }
+            if (m_where == Where::Fallback && LookForChosen())
+                return Ending::ChosenBack;
+            continue;
+        }
         const auto now = std::chrono::steady_clock::now();
         if (FOutDevice == platform::WAVE_MAPPER || now - m_lastLook < kReopenInterval)
             continue;
@@ -229,7 +253,22 @@ TWOThread::Ending TWOThread::PlayUntilStopped(platform::WaveOut& device) {
 
 // Whether the chosen output could be opened now (or is only in use).
 bool TWOThread::LookForChosen() {
-    return !platform::WaveOut::Gone(FOutDevice, FWaveFormat);
+    return !platform::WaveOut::Gone(ChosenId(), FWaveFormat);
+}
+
+// The chosen output's id now: the list may have been read again since the start, and the output moved in it.
+int TWOThread::ChosenId() const {
+    if (platform::audiohost::OutputDeviceKey(FOutDevice) == m_chosenKey)
+        return FOutDevice;
+    return platform::audiohost::OutputDeviceOfKey(m_chosenKey);
+}
+
+void TWOThread::Wake() {
+    {
+        const std::lock_guard lock(m_wakeMutex);
+        m_woken = true;
+    }
+    m_wake.notify_all();
 }
 
 // The dead stream is let go of at once. When it would not close, the device may still read the buffer and
@@ -259,7 +298,7 @@ bool TWOThread::Reopen(platform::WaveOut& device) {
         }
         const auto now = std::chrono::steady_clock::now();
         if (FOutDevice != platform::WAVE_MAPPER && now - m_lostAt >= kFallbackAfter && !m_terminated.load() &&
-            device.Open(platform::WAVE_MAPPER, FWaveFormat) == platform::MMSYSERR_NOERROR) {
+            device.Open(platform::WAVE_MAPPER, FWaveFormat, m_title) == platform::MMSYSERR_NOERROR) {
             m_where = Where::Fallback;
             m_lastLook = now;
             return true;
@@ -273,7 +312,7 @@ bool TWOThread::Reopen(platform::WaveOut& device) {
 // it was, or the default output was missing from the last reading, the list is read again now and then
 // (only while no stream is open in the program at all).
 bool TWOThread::OpenChosen(platform::WaveOut& device) {
-    if (device.Open(FOutDevice, FWaveFormat) == platform::MMSYSERR_NOERROR)
+    if (device.Open(ChosenId(), FWaveFormat, m_title) == platform::MMSYSERR_NOERROR)
         return true;
     const auto now = std::chrono::steady_clock::now();
     if (now - m_lastRefresh < kRefreshInterval || m_terminated.load() ||
@@ -281,7 +320,7 @@ bool TWOThread::OpenChosen(platform::WaveOut& device) {
         return false;
     m_lastRefresh = now;
     return platform::audiohost::Refresh() && !m_terminated.load() &&
-           device.Open(FOutDevice, FWaveFormat) == platform::MMSYSERR_NOERROR;
+           device.Open(FOutDevice, FWaveFormat, m_title) == platform::MMSYSERR_NOERROR;
 }
 
 bool TWOThread::WaitUnlessStopped(std::chrono::steady_clock::duration interval) {

@@ -1,6 +1,7 @@
 // The looping player: one thread per start of the generator. It copies its clip's format and data,
 // opens the output device, hands the device the whole clip as one buffer to repeat, and then only
-// waits for a stop request (which wakes it at once) or the end of the buffer (looked at every 100 ms);
+// waits for a stop request (which wakes it at once) or the end of the buffer (the stream wakes it, or, on a
+// stream that cannot, it looks every 100 ms);
 // then it resets and closes the device and leaves the list of live players by itself. A device that
 // would not stop or close may still read the player's buffer: the player then shows why and is never
 // freed.
@@ -54,15 +55,16 @@ public:
     // Registers a new player in the live-player list and starts its thread. The player shares the clip's
     // image, so the item and its list may go at once. Throws std::system_error when no thread can be
     // started; the list is then as it was.
+    // `title` names what plays where the desktop lists the program's sound.
     static void Start(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError,
-                      Notice notice = {});
+                      Notice notice = {}, const QString& title = {});
 
     TWOThread(const TWOThread&) = delete;
     TWOThread& operator=(const TWOThread&) = delete;
 
 private:
     TWOThread(const TLMDWaveListItem& waveItem, bool loop, std::int32_t outDevice, ErrorPresenter showError,
-              Notice notice);
+              Notice notice, const QString& title);
 
     void Execute();
     void Terminate();
@@ -85,6 +87,8 @@ private:
     bool Reopen(platform::WaveOut& device);
     bool OpenChosen(platform::WaveOut& device);
     bool WaitUnlessStopped(std::chrono::steady_clock::duration interval);
+    int ChosenId() const;
+    void Wake();
     void NoteLoss();
     void NotePlayingElsewhere(const char* where);
     void Tell(const char* warning, const QString& notice);
@@ -106,7 +110,10 @@ private:
     ErrorPresenter m_showError;
     Notice m_notice;
     // The rest belongs to the player's thread.
+    const std::string m_title;
     std::string m_chosenName; // the output's name at start
+    std::string m_chosenKey;  // and what finds it again, should its id change
+    bool m_events = false;    // the open stream wakes the player when something happens to it
     Where m_where = Where::Chosen;
     bool m_outputLost = false;    // warned of, and not back yet
     bool m_elsewhereTold = false; // playing elsewhere warned of, since the loss
@@ -114,6 +121,7 @@ private:
     std::chrono::steady_clock::time_point m_lastLook;
     std::chrono::steady_clock::time_point m_lastRefresh;
     std::atomic<bool> m_terminated{false};
+    bool m_woken = false; // under the wake-up lock
     std::mutex m_wakeMutex;
     std::condition_variable m_wake;
 };

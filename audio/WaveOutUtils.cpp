@@ -95,16 +95,29 @@ bool GetWaveOutVolume(std::uint16_t& left, std::uint16_t& right) {
     return true;
 }
 
-QString SndDeviceName(const SndDeviceLibrary& library, int id) {
+namespace {
+
+QString LibraryText(const SndDeviceLibrary& library, const decltype(SndDeviceLibrary::name)& call, int id) {
     platform::SndStringHandle handle = nullptr;
-    const char* text = library.name(id, &handle);
+    const char* text = call(id, &handle);
     const QString name = text ? QString::fromUtf8(text) : QString();
     library.freeString(handle);
     return name;
 }
 
+} // namespace
+
+QString SndDeviceName(const SndDeviceLibrary& library, int id) {
+    return LibraryText(library, library.name, id);
+}
+
+QString SndDeviceKey(const SndDeviceLibrary& library, int id) {
+    return library.key ? LibraryText(library, library.key, id) : SndDeviceName(library, id);
+}
+
 bool IsSpdifName(const QString& name) {
-    return QLocale().toUpper(name).contains(QLatin1StringView("SPDIF"));
+    const QString upper = QLocale().toUpper(name);
+    return upper.contains(QLatin1StringView("SPDIF")) || upper.contains(QLatin1StringView("IEC958"));
 }
 
 void FillDeviceList(TDeviceList& list, bool showSpdif, const SndDeviceLibrary& library) {
@@ -112,8 +125,10 @@ void FillDeviceList(TDeviceList& list, bool showSpdif, const SndDeviceLibrary& l
     const int count = library.count();
     for (int i = 0; i < count; ++i) {
         QString name = SndDeviceName(library, i);
-        if (showSpdif || !IsSpdifName(name))
-            list.push_back({std::move(name), i});
+        if (!showSpdif && IsSpdifName(name))
+            continue;
+        QString key = SndDeviceKey(library, i);
+        list.push_back({std::move(name), i, std::move(key)});
     }
 }
 

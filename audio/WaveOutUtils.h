@@ -44,22 +44,27 @@ bool GetWaveOutVolume(std::uint16_t& left, std::uint16_t& right);
 struct TDeviceEntry {
     QString Name;
     std::int32_t Id = 0; // the device's position in the sound-device library's full list
+    QString Key;         // what finds the device again when its position has changed
 
     bool operator==(const TDeviceEntry&) const = default;
 };
 using TDeviceList = std::vector<TDeviceEntry>;
 
-// The sound-device library's three calls, replaceable by tests.
+// The sound-device library's calls, replaceable by tests. Without `key`, a device's name is its key.
 struct SndDeviceLibrary {
     std::function<int()> count = platform::GetSndDeviceCountDS;
     std::function<const char*(int, platform::SndStringHandle*)> name = platform::GetSndDeviceNameDS;
     std::function<void(platform::SndStringHandle)> freeString = platform::DSFreeString;
+    std::function<const char*(int, platform::SndStringHandle*)> key;
 };
 
 // The name of device `id` as the library gives it; every name fetched is given back to the library.
 QString SndDeviceName(const SndDeviceLibrary& library, int id);
+// Its key, alike; its name when the library has no keys.
+QString SndDeviceKey(const SndDeviceLibrary& library, int id);
 
-// True for an S/PDIF output: "SPDIF" anywhere in the name upper-cased under the user's locale.
+// True for an S/PDIF output: "SPDIF" or "IEC958" (as sound servers call it) anywhere in the name upper-cased
+// under the user's locale.
 bool IsSpdifName(const QString& name);
 
 // Empties `list` and fills it with the library's devices in its order, leaving out S/PDIF outputs unless

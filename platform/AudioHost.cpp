@@ -1,5 +1,8 @@
 #include "platform/AudioHost.h"
 #include "platform/Sanitizers.h"
+#if MURMEX_HAVE_SOUND_SERVER
+#include "platform/SoundServer.h"
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +31,7 @@ struct Host {
     PaDeviceIndex defaultOutput = paNoDevice;
     std::string defaultName;
     std::thread::id startedOn;
+    bool server = false; // the sound server's path, which keeps its own list
 };
 
 // Published by Start() and replaced by Refresh(); never destroyed.
@@ -92,12 +96,31 @@ void Retire(const Host* host) {
     retired->push_back(host); // under Lock()
 }
 
+bool PortAudioForced() {
+    const char* path = std::getenv("MURMEX_SOUND_PATH");
+    return path && std::string(path) == "portaudio";
+}
+
+#if MURMEX_HAVE_SOUND_SERVER
+std::shared_ptr<const std::vector<soundserver::Output>> ServerOutputs() {
+    return soundserver::Outputs();
+}
+#endif
+
 } // namespace
 
 bool Start() {
     std::call_once(g_startOnce, [] {
         auto* host = new Host;
         host->startedOn = std::this_thread::get_id();
+#if MURMEX_HAVE_SOUND_SERVER
+        if (!PortAudioForced() && soundserver::Start("Murmex", "murmex")) {
+            host->started = true;
+            host->server = true;
+            g_host.store(host, std::memory_order_release);
+            return;
+        }
+#endif
 #if defined(__unix__)
         // JACK's client library tries to launch a server it cannot find; asking it not to saves time.
         setenv("JACK_NO_START_SERVER", "1", 0);
@@ -118,6 +141,11 @@ bool Start() {
     return Current()->started;
 }
 
+bool OnSoundServer() {
+    const Host* host = Current();
+    return host && host->server;
+}
+
 std::thread::id StartedOn() {
     const Host* host = Current();
     return host ? host->startedOn : std::thread::id();
@@ -129,6 +157,10 @@ std::unique_lock<std::mutex> Lock() {
 
 int OutputDeviceCount() {
     const Host* host = Current();
+#if MURMEX_HAVE_SOUND_SERVER
+    if (host && host->server)
+        return static_cast<int>(ServerOutputs()->size());
+#endif
     return host ? static_cast<int>(host->outputs.size()) : 0;
 }
 
@@ -145,14 +177,22 @@ PaDeviceIndex OutputDevice(int deviceId) {
 
 bool Unresolved(int deviceId) {
     const Host* host = Current();
-    return host && host->started && deviceId >= -1 && deviceId < static_cast<int>(host->names.size()) &&
-           OutputDevice(deviceId) == paNoDevice;
+    return host && host->started && !host->server && deviceId >= -1 &&
+           deviceId < static_cast<int>(host->names.size()) && OutputDevice(deviceId) == paNoDevice;
 }
 
 std::string OutputDeviceName(int deviceId) {
     const Host* host = Current();
     if (!host)
         return {};
+#if MURMEX_HAVE_SOUND_SERVER
+    if (host->server) {
+        const auto outputs = ServerOutputs();
+        const int at = deviceId == -1 ? 0 : deviceId;
+        return at >= 0 && at < static_cast<int>(outputs->size()) ? (*outputs)[static_cast<std::size_t>(at)].name
+                                                                 : std::string();
+    }
+#endif
     if (deviceId == -1)
         return host->defaultName;
     if (deviceId < 0 || deviceId >= static_cast<int>(host->names.size()))
@@ -160,9 +200,54 @@ std::string OutputDeviceName(int deviceId) {
     return host->names[static_cast<std::size_t>(deviceId)];
 }
 
+std::string OutputDeviceKey(int deviceId) {
+    const Host* host = Current();
+    if (!host)
+        return {};
+#if MURMEX_HAVE_SOUND_SERVER
+    if (host->server) {
+        const auto outputs = ServerOutputs();
+        const int at = deviceId == -1 ? 0 : deviceId;
+        return at >= 0 && at < static_cast<int>(outputs->size()) ? (*outputs)[static_cast<std::size_t>(at)].key
+                                                                 : std::string();
+    }
+#endif
+    return OutputDeviceName(deviceId);
+}
+
+int OutputDeviceOfKey(const std::string& key) {
+    const Host* host = Current();
+    if (!host || key.empty())
+        return -2;
+#if MURMEX_HAVE_SOUND_SERVER
+    if (host->server) {
+        const auto outputs = ServerOutputs();
+        for (std::size_t i = 0; i < outputs->size(); ++i) {
+            if ((*outputs)[i].key == key)
+                return static_cast<int>(i);
+        }
+        return -2;
+    }
+#endif
+    for (std::size_t i = 0; i < host->names.size(); ++i) {
+        if (host->names[i] == key)
+            return static_cast<int>(i);
+    }
+    return -2;
+}
+
+void SetChangeObserver(std::function<void()> observer) {
+#if MURMEX_HAVE_SOUND_SERVER
+    if (OnSoundServer())
+        soundserver::SetOutputsObserver(std::move(observer));
+#else
+    (void)observer;
+#endif
+}
+
 bool Refresh() {
     const Host* old = Current();
-    if (!old || !old->started)
+    if (!old || !old->started || old->server)
         return false;
     const auto lock = Lock();
     if (g_openStreams.load() > 0)

@@ -1,3 +1,9 @@
+// How the process reaches the sound: through the desktop's sound server (platform/SoundServer.h) when one
+// answers at start, else through PortAudio. MURMEX_SOUND_PATH=portaudio in the environment takes PortAudio
+// even while a server runs (PortAudio then reaches the server through ALSA's pulse plugin, if at all).
+// The device ids are positions in the list of the path in use. On the server path the list follows the
+// server's outputs, so an id may name another output later; an output's key does not change.
+//
 // The one PortAudio instance of the process, shared by the wave-out stand-in and the device list.
 // Start() brings PortAudio up and reads its device list, once, on the interface thread: nothing starts it
 // on the way, so the library's first probing (slow, and the environment variable it needs is written
@@ -18,15 +24,19 @@
 #include <portaudio.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 
 namespace murmex::platform::audiohost {
 
-// Starts PortAudio and reads its device list; later calls only report how that went. Call it on the
+// Picks the path, starts it and reads its device list; later calls only report how that went. Call it on the
 // interface thread before anything plays. False when the sound system cannot be used.
 bool Start();
+
+// True when the sound server's path is in use.
+bool OnSoundServer();
 
 // The thread that ran Start(), or a default id while nothing has.
 std::thread::id StartedOn();
@@ -47,8 +57,22 @@ PaDeviceIndex OutputDevice(int deviceId);
 // for it (it was read while the output or the whole sound system was away).
 bool Unresolved(int deviceId);
 
-// The name a device id had at Start(); for -1, the name of the default output as of the last reading.
+// The name a device id had at Start(); for -1, the name of the default output as of the last reading. On the
+// server path, the names as last read.
 std::string OutputDeviceName(int deviceId);
+
+// What finds a device again whatever its id: the server's own name of the output, or PortAudio's name of the
+// device. Empty for an id that names no device.
+std::string OutputDeviceKey(int deviceId);
+
+// The device id whose key is `key` now, or -2 when none is listed.
+int OutputDeviceOfKey(const std::string& key);
+
+// `observer` is called on another thread, and must return at once, whenever the list of outputs has changed
+// or the program's volume was changed outside it (in the desktop's mixer). One observer; an empty one ends
+// the calls, and once this returns no call of the one before is still running. Never called on the
+// PortAudio path, whose list is read once.
+void SetChangeObserver(std::function<void()> observer);
 
 // Reads PortAudio's device list again (Pa_Terminate and Pa_Initialize, under Lock()). Pa_Terminate would
 // close every open stream under its owner's feet, so nothing is done while a stream is open anywhere in the

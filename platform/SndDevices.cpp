@@ -16,6 +16,12 @@ const char* GetSndDeviceNameDS(int index, SndStringHandle* handle) {
     return name->c_str();
 }
 
+const char* GetSndDeviceKeyDS(int index, SndStringHandle* handle) {
+    auto* key = new std::string(index >= 0 ? audiohost::OutputDeviceKey(index) : std::string());
+    *handle = key;
+    return key->c_str();
+}
+
 void DSFreeString(SndStringHandle handle) {
     delete static_cast<std::string*>(handle);
 }

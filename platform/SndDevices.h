@@ -17,4 +17,8 @@ const char* GetSndDeviceNameDS(int index, SndStringHandle* handle);
 
 void DSFreeString(SndStringHandle handle);
 
+// What finds output device `index` again when its position has changed (UTF-8), paired with DSFreeString
+// as the name is. An index that names no device gives an empty key.
+const char* GetSndDeviceKeyDS(int index, SndStringHandle* handle);
+
 } // namespace murmex::platform

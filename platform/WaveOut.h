@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -71,8 +72,9 @@ public:
     WaveOut& operator=(const WaveOut&) = delete;
 
     // 16-bit PCM, mono or stereo, any rate the device accepts. deviceId -1 is the default output. Before
-    // the audio host has started there is no device.
-    MMRESULT Open(int deviceId, const WaveFormatEx& format);
+    // the audio host has started there is no device. `title` names what plays where the desktop shows the
+    // program's streams.
+    MMRESULT Open(int deviceId, const WaveFormatEx& format, const std::string& title = {});
     MMRESULT PrepareHeader(WaveHeader& header);
     // One buffer at a time: a second write while one is queued gives WAVERR_STILLPLAYING.
     MMRESULT Write(WaveHeader& header);
@@ -98,6 +100,17 @@ public:
     // this does.
     static bool Gone(int deviceId, const WaveFormatEx& format);
 
+    // Where the open stream plays: on the output it was opened on; elsewhere meanwhile, because that output is
+    // away (the sound server moved the stream, and moves it back once the output returns); or unknown, when
+    // only Gone() can tell.
+    enum class Placement { OnOutput, Elsewhere, Unknown };
+    Placement WhereItPlays() const;
+
+    // Asks the stream to call `wake` whenever it ends by itself, its buffer is done or it is moved; `wake` is
+    // called on another thread and must return at once. False when the stream cannot tell: its owner then
+    // looks at it now and then.
+    bool SetWake(std::function<void()> wake);
+
     struct Device;
 
 private:
@@ -111,6 +124,9 @@ std::string WaveOutGetErrorText(MMRESULT code);
 // It is one setting for the whole program, reached through any valid device id (-1 included).
 MMRESULT WaveOutSetVolume(int deviceId, std::uint32_t volume);
 MMRESULT WaveOutGetVolume(int deviceId, std::uint32_t& volume);
+
+// True, with the volume, once after the volume was changed outside the program (in the desktop's mixer).
+bool WaveOutTakeOutsideVolume(std::uint32_t& volume);
 
 // Streams open right now, over all WaveOut objects (for tests and diagnostics).
 int WaveOutOpenStreams();

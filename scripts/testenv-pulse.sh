@@ -113,7 +113,8 @@ unload_2() {
 
 load_2() {
     [[ -z "$(second_sink_module)" ]] || return 0
-    pactl load-module module-null-sink sink_name="$MURMEX_TEST_SINK_2" rate=48000 channels=2 >/dev/null
+    pactl load-module module-null-sink "sink_name=$MURMEX_TEST_SINK_2 rate=48000 channels=2 \
+sink_properties=device.description=\"${MURMEX_TEST_SINK_DESC_2// /\\ }\"" >/dev/null
     local size=$(file_size "$MURMEX_TEST_MONITOR_2")
     record "$MURMEX_TEST_SINK_2" "$MURMEX_TEST_MONITOR_2"
     for _ in $(seq 200); do

@@ -15,6 +15,10 @@
 #                                              starts them again alike (see scripts/testenv-pulse.sh)
 #   HOME                                       a fresh home folder holding only that .asoundrc
 #   MURMEX_TEST_SINK, MURMEX_TEST_SINK_2       names of the first (default) and the second null sink
+#   MURMEX_TEST_SINK_DESC, MURMEX_TEST_SINK_DESC_2
+#                                              their descriptions, the names a desktop shows
+#   MURMEX_SOUND_PATH=portaudio                the program and the tests reach the sound through PortAudio
+#                                              (ALSA's pulse plugin); a test of the sound-server path unsets it
 #   MURMEX_TEST_MONITOR, MURMEX_TEST_MONITOR_2 raw recordings of each sink's monitor (s16le, 48000 Hz,
 #                                              2 channels), growing for the whole run
 #   MURMEX_TEST_PCM, MURMEX_TEST_PCM_2         the ALSA PCM (and PortAudio device) name of each sink
@@ -91,10 +95,12 @@ export XDG_RUNTIME_DIR="$tmp/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$XDG_RUNTIME_DIR/pulse"
 export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
 export MURMEX_TEST_SINK=murmex_test MURMEX_TEST_SINK_2=murmex_test_2
+export MURMEX_TEST_SINK_DESC="Built-in Speakers" MURMEX_TEST_SINK_DESC_2="Desk Headphones"
+export MURMEX_SOUND_PATH=portaudio
 cat >"$tmp/pulse.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1 socket=$XDG_RUNTIME_DIR/pulse/native
-load-module module-null-sink sink_name=$MURMEX_TEST_SINK rate=48000 channels=2
-load-module module-null-sink sink_name=$MURMEX_TEST_SINK_2 rate=48000 channels=2
+load-module module-null-sink sink_name=$MURMEX_TEST_SINK rate=48000 channels=2 sink_properties=device.description="${MURMEX_TEST_SINK_DESC// /\\ }"
+load-module module-null-sink sink_name=$MURMEX_TEST_SINK_2 rate=48000 channels=2 sink_properties=device.description="${MURMEX_TEST_SINK_DESC_2// /\\ }"
 set-default-sink $MURMEX_TEST_SINK
 PA
 # One ALSA output per sink. PortAudio lists the PCMs of the user's configuration by name; the hint makes

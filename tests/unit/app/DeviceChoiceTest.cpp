@@ -38,7 +38,8 @@ public:
                     [this](platform::SndStringHandle handle) {
                         delete static_cast<std::string*>(handle);
                         --m_out;
-                    }};
+                    },
+                .key = {}};
     }
     int Outstanding() const { return m_out; }
 
@@ -74,11 +75,12 @@ TEST(DeviceListTest, SpdifOutputsAreLeftOutUnlessShownAndEveryNameIsGivenBack) {
 
     EXPECT_TRUE(audio::IsSpdifName(QStringLiteral("xSpDiFx")));
     EXPECT_FALSE(audio::IsSpdifName(QStringLiteral("SPD IF")));
+    EXPECT_TRUE(audio::IsSpdifName(QStringLiteral("Built-in Audio Digital Stereo (IEC958)")));
 }
 
 TEST(DeviceListTest, NoDevicesGiveAnEmptyList) {
     FakeLibrary library({});
-    TDeviceList list{{QStringLiteral("old"), 3}};
+    TDeviceList list{{QStringLiteral("old"), 3, {}}};
     audio::FillDeviceList(list, true, library.Calls());
     EXPECT_TRUE(list.empty());
 }
@@ -86,7 +88,7 @@ TEST(DeviceListTest, NoDevicesGiveAnEmptyList) {
 TDeviceList Listed(std::initializer_list<std::int32_t> ids) {
     TDeviceList list;
     for (std::int32_t id : ids)
-        list.push_back({QStringLiteral("device %1").arg(id), id});
+        list.push_back({QStringLiteral("device %1").arg(id), id, {}});
     return list;
 }
 
@@ -123,15 +125,21 @@ TEST(DeviceStepperTest, AnEmptyListHasNothingToStepTo) {
     }
 }
 
-TEST(DeviceStepperTest, AStoredDeviceIsFoundAgainByItsName) {
-    const TDeviceList list = {{QStringLiteral("USB"), 0}, {QStringLiteral("Speakers"), 1}, {QStringLiteral("HDMI"), 2}};
-    EXPECT_EQ(RelocatedDevice(list, 1, QStringLiteral("HDMI"), QStringLiteral("Speakers")), 2) << "ids have shifted";
-    EXPECT_EQ(RelocatedDevice(list, 2, QStringLiteral("HDMI"), QStringLiteral("HDMI")), 2);
-    EXPECT_EQ(RelocatedDevice(list, 7, QStringLiteral("USB"), QString()), 0) << "the id is gone, the name is not";
-    EXPECT_EQ(RelocatedDevice(list, 1, QStringLiteral("Bluetooth"), QStringLiteral("Speakers")), 1)
-        << "a device that is not listed keeps its id";
-    EXPECT_EQ(RelocatedDevice(list, 1, QString(), QStringLiteral("Speakers")), 1) << "an old file has no names";
-    EXPECT_EQ(RelocatedDevice(list, -1, QString(), QString()), -1);
+TEST(DeviceStepperTest, AStoredDeviceIsFoundAgainByItsKeyOrItsName) {
+    const TDeviceList list = {{QStringLiteral("USB"), 0, QStringLiteral("usb.1")},
+                              {QStringLiteral("Speakers"), 1, QStringLiteral("pci.speakers")},
+                              {QStringLiteral("HDMI"), 2, QStringLiteral("pci.hdmi")}};
+    EXPECT_EQ(RelocatedDevice(list, 1, QStringLiteral("pci.hdmi"), {QStringLiteral("Speakers")}), 2)
+        << "ids have shifted";
+    EXPECT_EQ(
+        RelocatedDevice(list, 2, QStringLiteral("pci.hdmi"), {QStringLiteral("HDMI"), QStringLiteral("pci.hdmi")}), 2);
+    EXPECT_EQ(RelocatedDevice(list, 1, QStringLiteral("HDMI"), {QStringLiteral("Speakers")}), 2)
+        << "an older file holds the name";
+    EXPECT_EQ(RelocatedDevice(list, 7, QStringLiteral("USB"), {}), 0) << "the id is gone, the name is not";
+    EXPECT_EQ(RelocatedDevice(list, 1, QStringLiteral("Bluetooth"), {QStringLiteral("Speakers")}), -1)
+        << "a device that is not listed plays on the default output, not on what its id names now";
+    EXPECT_EQ(RelocatedDevice(list, 1, QString(), {QStringLiteral("Speakers")}), 1) << "an old file has no names";
+    EXPECT_EQ(RelocatedDevice(list, -1, QString(), {}), -1);
 }
 
 class AudioOutTest : public testing::Test {

@@ -1,0 +1,213 @@
+// The wave-out over PortAudio: where no sound server answers, and on other systems.
+#include "platform/AudioHost.h"
+#include "platform/WaveOutDevice.h"
+
+#include <portaudio.h>
+
+#include <algorithm>
+
+namespace murmex::platform::portaudiopath {
+namespace {
+
+// A noise generator needs no low latency, and larger device buffers mean fewer wake-ups; but a volume
+// change is heard up to the latency later, and a slider should still feel immediate. The callback
+// fills a twentieth of a second at a time.
+constexpr double kSuggestedLatency = 0.2;
+constexpr unsigned long kCallbacksPerSecond = 20;
+
+// PortAudio's own error codes (negative) travel as codes above this base.
+constexpr MMRESULT kPortAudioBase = 0x10000;
+
+MMRESULT FromPortAudio(PaError error) {
+    return error == paNoError ? MMSYSERR_NOERROR : kPortAudioBase + static_cast<MMRESULT>(-error);
+}
+
+inline std::int16_t Scaled(int sample, int gain) {
+    return static_cast<std::int16_t>(gain == 0xFFFF ? sample : sample * gain / 0xFFFF);
+}
+
+// What the stream callback works from. Written by Play while the stream is stopped, then read (and the play
+// position advanced) only by the callback until Stop has stopped the stream again.
+struct PortAudioDevice final : WaveOut::Device {
+    PaStream* stream = nullptr;
+    int outChannels = 0;
+    const std::uint8_t* data = nullptr;
+    std::uint32_t frames = 0;
+    std::uint32_t position = 0;
+    std::uint64_t playsLeft = 0;
+    double sampleRate = 0;
+    double lastSampleHeardAt = -1; // stream time at which the last sample reaches the listener
+
+    MMRESULT Play(WaveHeader& queued, std::uint64_t plays) override;
+    MMRESULT Stop() override;
+    MMRESULT Release() override;
+    bool Ended() const override;
+};
+
+// Copies `count` frames from the play position, applying the left/right volume; a mono clip goes to
+// both channels of a stereo device.
+void CopyFrames(const PortAudioDevice& d, std::int16_t* out, unsigned long count, int gainL, int gainR) {
+    const std::uint8_t* in = d.data + static_cast<std::size_t>(d.position) * d.inChannels * 2;
+    for (unsigned long i = 0; i < count; ++i, in += d.inChannels * 2) {
+        const int left = Sample(in);
+        const int right = d.inChannels == 2 ? Sample(in + 2) : left;
+        if (d.outChannels == 2) {
+            *out++ = Scaled(left, gainL);
+            *out++ = Scaled(right, gainR);
+        } else {
+            *out++ = Scaled((left + right) / 2, gainL);
+        }
+    }
+}
+
+// Real-time: no locks, no allocation, no logging. Once the buffer has run out the stream plays silence
+// until its last sample has been heard, and only then reports the buffer done: a Reset right after
+// the done flag must not cut off the end.
+int PlayCallback(const void*, void* output, unsigned long frameCount, const PaStreamCallbackTimeInfo* time,
+                 PaStreamCallbackFlags, void* user) {
+    auto& d = *static_cast<PortAudioDevice*>(user);
+    auto* out = static_cast<std::int16_t*>(output);
+    const std::uint32_t volume = ProgramVolume();
+    const int gainL = static_cast<int>(volume & 0xFFFF);
+    const int gainR = static_cast<int>(volume >> 16);
+    unsigned long written = 0;
+    while (written < frameCount && d.playsLeft > 0) {
+        const unsigned long n = std::min<unsigned long>(frameCount - written, d.frames - d.position);
+        CopyFrames(d, out + written * d.outChannels, n, gainL, gainR);
+        written += n;
+        d.position += static_cast<std::uint32_t>(n);
+        if (d.position == d.frames) {
+            d.position = 0;
+            if (--d.playsLeft == 0)
+                d.lastSampleHeardAt = time->outputBufferDacTime + static_cast<double>(written) / d.sampleRate;
+        }
+    }
+    std::fill(out + written * d.outChannels, out + frameCount * d.outChannels, std::int16_t{0});
+    if (d.playsLeft > 0 || time->currentTime < d.lastSampleHeardAt)
+        return paContinue;
+    MarkDone(*d.header);
+    return paComplete;
+}
+
+// The stream parameters for playing on a device id, under audiohost::Lock(); false when PortAudio knows no
+// such device.
+bool StreamParameters(int deviceId, PaStreamParameters& params) {
+    params = {};
+    params.device = audiohost::OutputDevice(deviceId);
+    const PaDeviceInfo* info = params.device == paNoDevice ? nullptr : Pa_GetDeviceInfo(params.device);
+    if (!info)
+        return false;
+    params.channelCount = std::min(2, info->maxOutputChannels);
+    params.sampleFormat = paInt16;
+    params.suggestedLatency = std::max(kSuggestedLatency, info->defaultLowOutputLatency);
+    return true;
+}
+
+PaError OpenStream(PaStream** stream, const PaStreamParameters& params, const WaveFormatEx& format,
+                   PaStreamCallback* callback, void* user) {
+    audiohost::QuietStderr quiet;
+    return Pa_OpenStream(stream, nullptr, &params, format.nSamplesPerSec,
+                         std::max(64ul, format.nSamplesPerSec / kCallbacksPerSecond), paClipOff | paDitherOff, callback,
+                         user);
+}
+
+int NeverCalled(const void*, void*, unsigned long, const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void*) {
+    return paAbort;
+}
+
+bool PortAudioDevice::Ended() const {
+    // The callback marks the buffer done before it ends the stream, so a stream seen ended with its buffer
+    // still queued afterwards did not end by finishing the buffer.
+    PaError active = 0;
+    {
+        const auto lock = audiohost::Lock();
+        active = Pa_IsStreamActive(stream);
+    }
+    return active != 1 && Queued(header);
+}
+
+MMRESULT PortAudioDevice::Play(WaveHeader& queued, std::uint64_t plays) {
+    header = &queued;
+    data = queued.lpData;
+    frames = queued.dwBufferLength / static_cast<std::uint32_t>(inChannels * 2);
+    position = 0;
+    playsLeft = plays;
+    lastSampleHeardAt = -1;
+    const auto lock = audiohost::Lock();
+    if (Pa_IsStreamStopped(stream) == 0)
+        Pa_StopStream(stream); // an earlier buffer ran to its end
+    return FromPortAudio(Pa_StartStream(stream));
+}
+
+MMRESULT PortAudioDevice::Stop() {
+    const auto lock = audiohost::Lock();
+    const PaError stopped = Pa_IsStreamStopped(stream); // 1, 0 or an error
+    PaError error = stopped < 0 ? stopped : paNoError;
+    if (stopped == 0)
+        error = audiohost::AbortStream.load()(stream);
+    if (error == paNoError)
+        position = 0;
+    return FromPortAudio(error);
+}
+
+MMRESULT PortAudioDevice::Release() {
+    PaError error = paNoError;
+    {
+        const auto lock = audiohost::Lock();
+        error = audiohost::CloseStream.load()(stream);
+    }
+    if (error == paNoError)
+        audiohost::CountOpenStream(-1);
+    return FromPortAudio(error);
+}
+
+} // namespace
+
+MMRESULT CheckDevice(int deviceId) {
+    if (audiohost::OutputDevice(deviceId) != paNoDevice)
+        return MMSYSERR_NOERROR;
+    return deviceId == WAVE_MAPPER ? MMSYSERR_NODRIVER : MMSYSERR_BADDEVICEID;
+}
+
+std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, MMRESULT& error) {
+    if ((error = CheckDevice(deviceId)))
+        return nullptr;
+    auto device = std::make_unique<PortAudioDevice>();
+    device->inChannels = format.nChannels;
+    device->sampleRate = format.nSamplesPerSec;
+    const auto lock = audiohost::Lock();
+    PaStreamParameters params;
+    if (!StreamParameters(deviceId, params)) {
+        error = MMSYSERR_BADDEVICEID;
+        return nullptr;
+    }
+    device->outChannels = params.channelCount;
+    error = FromPortAudio(OpenStream(&device->stream, params, format, PlayCallback, device.get()));
+    if (error)
+        return nullptr;
+    audiohost::CountOpenStream(+1);
+    return device;
+}
+
+bool Gone(int deviceId, const WaveFormatEx& format) {
+    if (audiohost::OutputDevice(deviceId) == paNoDevice)
+        return true;
+    const auto lock = audiohost::Lock();
+    PaStreamParameters params;
+    if (!StreamParameters(deviceId, params))
+        return true;
+    PaStream* stream = nullptr;
+    const PaError error = OpenStream(&stream, params, format, NeverCalled, nullptr);
+    if (error == paNoError)
+        Pa_CloseStream(stream); // never started, so nothing of it can still run
+    return error != paNoError && error != paDeviceUnavailable;
+}
+
+std::string ErrorText(MMRESULT code) {
+    if (code > kPortAudioBase && code - kPortAudioBase <= static_cast<MMRESULT>(-paNotInitialized) &&
+        code - kPortAudioBase >= static_cast<MMRESULT>(-paBadBufferPtr))
+        return Pa_GetErrorText(-static_cast<PaError>(code - kPortAudioBase));
+    return {};
+}
+
+} // namespace murmex::platform::portaudiopath

@@ -1,0 +1,341 @@
+// The wave-out over the desktop's sound server: one stream per open device, fed from the one buffer in its
+// write callback on the main loop's thread. The server holds a second of sound, so a loop that never
+// changes wakes the program about twice a second; the volume is the stream's own on the server, heard at
+// once whatever the buffer.
+#include "platform/AudioHost.h"
+#include "platform/SoundServer.h"
+#include "platform/WaveOutDevice.h"
+
+#include <cmath>
+
+namespace murmex::platform::serverpath {
+namespace {
+
+// The server's error codes travel as codes above this base.
+constexpr MMRESULT kServerBase = 0x20000;
+
+MMRESULT FromServer(int error) {
+    return kServerBase + static_cast<MMRESULT>(error > 0 ? error : PA_ERR_UNKNOWN);
+}
+
+constexpr pa_usec_t kServerBuffer = PA_USEC_PER_SEC;
+
+pa_volume_t ServerVolume(std::uint32_t gain) {
+    return gain >= 0xFFFF ? PA_VOLUME_NORM : pa_sw_volume_from_linear(gain / 65535.0);
+}
+
+std::uint32_t ProgramGain(pa_volume_t volume) {
+    return static_cast<std::uint32_t>(std::lround(std::clamp(pa_sw_volume_to_linear(volume), 0.0, 1.0) * 65535.0));
+}
+
+pa_cvolume StreamVolume(std::uint32_t volume) {
+    pa_cvolume cv;
+    pa_cvolume_init(&cv);
+    cv.channels = 2;
+    cv.values[0] = ServerVolume(volume & 0xFFFF);
+    cv.values[1] = ServerVolume(volume >> 16);
+    return cv;
+}
+
+struct ServerDevice;
+// The open streams, under soundserver::Lock.
+std::vector<ServerDevice*>& OpenDevices() {
+    static auto* open = new std::vector<ServerDevice*>;
+    return *open;
+}
+
+struct ServerDevice final : WaveOut::Device, soundserver::Listener {
+    pa_stream* stream = nullptr;
+    std::uint32_t index = PA_INVALID_INDEX;
+    std::string key; // the output's key; kDefaultKey follows the desktop's default
+    // Read by the write callback, under the lock.
+    const std::uint8_t* data = nullptr;
+    std::uint32_t frames = 0;
+    std::uint32_t position = 0;
+    std::uint64_t playsLeft = 0;
+    pa_operation* drain = nullptr;
+    std::function<void()> wake;
+    std::atomic<bool> ended{false};
+    std::atomic<bool> elsewhere{false};
+    pa_cvolume lastSet{};
+
+    MMRESULT Play(WaveHeader& queued, std::uint64_t plays) override;
+    MMRESULT Stop() override;
+    MMRESULT Release() override;
+    bool Ended() const override { return ended.load() && Queued(header); }
+    WaveOut::Placement Where() const override {
+        return elsewhere.load() ? WaveOut::Placement::Elsewhere : WaveOut::Placement::OnOutput;
+    }
+    bool SetWake(std::function<void()> w) override {
+        const soundserver::Lock lock;
+        wake = std::move(w);
+        return true;
+    }
+
+    void Wake() {
+        if (wake)
+            wake();
+    }
+    void Fill(std::size_t bytes);
+    void MoveBackIfListed();
+
+    void OutputsChanged() override {
+        MoveBackIfListed();
+        Wake();
+    }
+    void ConnectionLost() override {
+        ended.store(true);
+        Wake();
+    }
+    bool InputVolumeChanged(std::uint32_t input, const pa_cvolume& volume) override {
+        if (input != index || volume.channels == 0 || pa_cvolume_equal(&volume, &lastSet))
+            return false;
+        lastSet = volume;
+        const pa_volume_t left = volume.values[0];
+        const pa_volume_t right = volume.channels > 1 ? volume.values[1] : left;
+        TakeProgramVolume(ProgramGain(left) | (ProgramGain(right) << 16));
+        return true;
+    }
+};
+
+// Writes up to `bytes` of the loop from the play position (a mono clip on both channels); once the last play
+// is written, the stream is drained and the buffer reported done when the server has played it.
+void ServerDevice::Fill(std::size_t bytes) {
+    while (bytes >= 4 && data && playsLeft > 0) {
+        void* buffer = nullptr;
+        std::size_t size = bytes;
+        if (pa_stream_begin_write(stream, &buffer, &size) < 0 || !buffer)
+            return;
+        auto* out = static_cast<std::int16_t*>(buffer);
+        const std::size_t count = size / 4;
+        std::size_t written = 0;
+        while (written < count && playsLeft > 0) {
+            const std::size_t n = std::min<std::size_t>(count - written, frames - position);
+            const std::uint8_t* in = data + static_cast<std::size_t>(position) * inChannels * 2;
+            for (std::size_t i = 0; i < n; ++i, in += inChannels * 2) {
+                *out++ = Sample(in);
+                *out++ = inChannels == 2 ? Sample(in + 2) : Sample(in);
+            }
+            written += n;
+            position += static_cast<std::uint32_t>(n);
+            if (position == frames) {
+                position = 0;
+                --playsLeft;
+            }
+        }
+        pa_stream_write(stream, buffer, written * 4, nullptr, 0, PA_SEEK_RELATIVE);
+        bytes -= written * 4;
+        if (playsLeft == 0 && !drain) {
+            // A short buffer may never fill the server's start threshold: start it now.
+            if (pa_operation* trigger = pa_stream_trigger(stream, nullptr, nullptr))
+                pa_operation_unref(trigger);
+            drain = pa_stream_drain(
+                stream,
+                [](pa_stream*, int success, void* user) {
+                    auto* d = static_cast<ServerDevice*>(user);
+                    if (d->drain) {
+                        pa_operation_unref(d->drain);
+                        d->drain = nullptr;
+                    }
+                    if (success && d->header) {
+                        MarkDone(*d->header);
+                        d->Wake();
+                    }
+                },
+                this);
+        }
+    }
+}
+
+void ServerDevice::MoveBackIfListed() {
+    if (key == soundserver::kDefaultKey || !stream || index == PA_INVALID_INDEX)
+        return;
+    if (soundserver::SinkOf(key).empty()) {
+        if (!elsewhere.exchange(true))
+            Wake();
+        return;
+    }
+    const char* now = pa_stream_get_device_name(stream);
+    if (now && key == now)
+        return;
+    // The stream's moved event tells when it is there: a server may answer before it has moved it.
+    if (pa_context* context = soundserver::Context())
+        if (pa_operation* move = pa_context_move_sink_input_by_name(context, index, key.c_str(), nullptr, nullptr))
+            pa_operation_unref(move);
+}
+
+void StateChanged(pa_stream* stream, void* user) {
+    auto* d = static_cast<ServerDevice*>(user);
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
+        d->ended.store(true);
+        d->Wake();
+    }
+    soundserver::Signal();
+}
+
+void Moved(pa_stream* stream, void* user) {
+    auto* d = static_cast<ServerDevice*>(user);
+    const char* now = pa_stream_get_device_name(stream);
+    const bool away = d->key != soundserver::kDefaultKey && !(now && d->key == now);
+    if (d->elsewhere.exchange(away) != away)
+        d->Wake();
+}
+
+MMRESULT ServerDevice::Play(WaveHeader& queued, std::uint64_t plays) {
+    const soundserver::Lock lock;
+    if (ended.load() || pa_stream_get_state(stream) != PA_STREAM_READY)
+        return FromServer(PA_ERR_CONNECTIONTERMINATED);
+    if (drain) {
+        pa_operation_cancel(drain);
+        pa_operation_unref(drain);
+        drain = nullptr;
+    }
+    header = &queued;
+    data = queued.lpData;
+    frames = queued.dwBufferLength / static_cast<std::uint32_t>(inChannels * 2);
+    position = 0;
+    playsLeft = plays;
+    const std::size_t writable = pa_stream_writable_size(stream);
+    Fill(writable == static_cast<std::size_t>(-1) ? 0 : writable);
+    if (pa_operation* uncork = pa_stream_cork(stream, 0, nullptr, nullptr))
+        pa_operation_unref(uncork);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT ServerDevice::Stop() {
+    const soundserver::Lock lock;
+    data = nullptr;
+    playsLeft = 0;
+    position = 0;
+    if (drain) {
+        pa_operation_cancel(drain);
+        pa_operation_unref(drain);
+        drain = nullptr;
+    }
+    if (pa_stream_get_state(stream) == PA_STREAM_READY) {
+        if (pa_operation* cork = pa_stream_cork(stream, 1, nullptr, nullptr))
+            pa_operation_unref(cork);
+        if (pa_operation* flush = pa_stream_flush(stream, nullptr, nullptr))
+            pa_operation_unref(flush);
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT ServerDevice::Release() {
+    const soundserver::Lock lock;
+    auto& open = OpenDevices();
+    open.erase(std::remove(open.begin(), open.end(), this), open.end());
+    soundserver::RemoveListener(this);
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    pa_stream_set_moved_callback(stream, nullptr, nullptr);
+    if (pa_stream_get_state(stream) == PA_STREAM_READY)
+        pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+    stream = nullptr;
+    audiohost::CountOpenStream(-1);
+    return MMSYSERR_NOERROR;
+}
+
+// The output a device id names now: its key, or an empty text.
+std::string KeyOf(int deviceId) {
+    return deviceId >= -1 ? audiohost::OutputDeviceKey(deviceId) : std::string();
+}
+
+} // namespace
+
+MMRESULT CheckDevice(int deviceId) {
+    if (!KeyOf(deviceId).empty())
+        return MMSYSERR_NOERROR;
+    return deviceId == WAVE_MAPPER ? MMSYSERR_NODRIVER : MMSYSERR_BADDEVICEID;
+}
+
+std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, const std::string& title,
+                                      MMRESULT& error) {
+    if ((error = CheckDevice(deviceId)))
+        return nullptr;
+    auto device = std::make_unique<ServerDevice>();
+    device->key = KeyOf(deviceId);
+    device->inChannels = format.nChannels;
+
+    const soundserver::Lock lock;
+    pa_context* context = soundserver::Context();
+    if (!context) {
+        error = FromServer(PA_ERR_CONNECTIONTERMINATED);
+        return nullptr;
+    }
+    pa_sample_spec spec{PA_SAMPLE_S16LE, format.nSamplesPerSec, 2};
+    pa_channel_map map;
+    pa_channel_map_init_stereo(&map);
+    pa_proplist* properties = pa_proplist_new();
+    const std::string name = title.empty() ? std::string("Murmex") : title;
+    pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, name.c_str());
+    device->stream = pa_stream_new_with_proplist(context, name.c_str(), &spec, &map, properties);
+    pa_proplist_free(properties);
+    if (!device->stream) {
+        error = FromServer(pa_context_errno(context));
+        return nullptr;
+    }
+    ServerDevice* d = device.get();
+    pa_stream_set_state_callback(d->stream, StateChanged, d);
+    pa_stream_set_moved_callback(d->stream, Moved, d);
+    pa_stream_set_write_callback(
+        d->stream, [](pa_stream*, std::size_t bytes, void* user) { static_cast<ServerDevice*>(user)->Fill(bytes); }, d);
+    pa_buffer_attr attributes;
+    attributes.maxlength = static_cast<std::uint32_t>(-1);
+    attributes.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kServerBuffer, &spec));
+    attributes.prebuf = static_cast<std::uint32_t>(-1);
+    attributes.minreq = attributes.tlength / 2;
+    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    d->lastSet = StreamVolume(ProgramVolume());
+    const bool chosen = d->key != soundserver::kDefaultKey;
+    if (pa_stream_connect_playback(d->stream, chosen ? d->key.c_str() : nullptr, &attributes, PA_STREAM_START_CORKED,
+                                   &d->lastSet, nullptr) == 0) {
+        for (;;) {
+            const pa_stream_state_t state = pa_stream_get_state(d->stream);
+            if (state == PA_STREAM_READY || state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
+                break;
+            soundserver::Wait();
+        }
+    }
+    if (pa_stream_get_state(d->stream) != PA_STREAM_READY) {
+        error = FromServer(pa_context_errno(context));
+        pa_stream_set_state_callback(d->stream, nullptr, nullptr);
+        pa_stream_set_write_callback(d->stream, nullptr, nullptr);
+        pa_stream_set_moved_callback(d->stream, nullptr, nullptr);
+        pa_stream_unref(d->stream);
+        return nullptr;
+    }
+    d->index = pa_stream_get_index(d->stream);
+    OpenDevices().push_back(d);
+    soundserver::AddListener(d);
+    audiohost::CountOpenStream(+1);
+    return device;
+}
+
+bool Gone(int deviceId) {
+    const std::string key = KeyOf(deviceId);
+    return key.empty() || soundserver::SinkOf(key).empty();
+}
+
+void ApplyVolume() {
+    const soundserver::Lock lock;
+    pa_context* context = soundserver::Context();
+    if (!context)
+        return;
+    const pa_cvolume volume = StreamVolume(ProgramVolume());
+    for (ServerDevice* d : OpenDevices()) {
+        d->lastSet = volume;
+        if (pa_operation* set = pa_context_set_sink_input_volume(context, d->index, &volume, nullptr, nullptr))
+            pa_operation_unref(set);
+    }
+}
+
+std::string ErrorText(MMRESULT code) {
+    if (code > kServerBase && code < kServerBase + PA_ERR_MAX)
+        return pa_strerror(static_cast<int>(code - kServerBase));
+    return {};
+}
+
+} // namespace murmex::platform::serverpath
