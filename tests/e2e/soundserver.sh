@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Murmex on the sound server's own protocol: the audio page steps through the desktop's default and the
+# server's outputs; the chosen one plays, alone, also after a restart; the mixer shows the stream as Murmex
+# with the noise's name, and its volume comes back to the sliders (linear: 50 is half the amplitude); the
+# noise follows its output away and back, and comes back after each restart of the server while the lamp
+# stays red.
+source "$(dirname "$0")/lib.sh"
+
+readonly LAMP=(760 41) GENERATOR=(107 535)
+unset MURMEX_SOUND_PATH
+
+ms_now() {
+    echo $(($(date +%s%N) / 1000000))
+}
+
+field() { # NAME from soundcheck's figures
+    sed -n "s/.*\b$1=\([^ ]*\).*/\1/p"
+}
+
+# Waits up to SECONDS for sound on MONITOR after MARK and says how long it took from START (ms).
+heard_within() {
+    local seconds=$1 monitor=$2 mark=$3 start=$4 what=$5 at
+    at=$(SOUND_WAIT=$seconds wait_sound "$mark" "$monitor") || fail "$what: nothing heard within $seconds s"
+    echo "$what: heard after $(($(ms_now) - start)) ms"
+    (($(ms_now) - start <= seconds * 1000)) || fail "$what: heard only after $(($(ms_now) - start)) ms"
+    expect_sound "$monitor" "$at" "$(recorded_after "$at" 0.5 "$monitor")" --sound 3000 >/dev/null
+}
+
+start_on_second_sink() {
+    local mark1 mark2
+    mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
+    mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
+    click "${GENERATOR[@]}"
+    heard_within 5 "$MURMEX_TEST_MONITOR_2" "$mark2" "$(ms_now)" "the start"
+    expect_sound "$MURMEX_TEST_MONITOR" "$mark1" "$(monitor_mark "$MURMEX_TEST_MONITOR")" --silent "$SILENCE_LEVEL"
+}
+
+new_config_home
+seed_settings $'Value_L=100\nValue_R=100\nNoise_Num=5'
+start_murmex_copy
+at_exit 'bash "$MURMEX_TEST_PULSE_CTL" load-2'
+
+step "the arrows step through the desktop's default and the server's two outputs, stored by their keys"
+click "${AUDIO_TAB[@]}"
+keys=()
+for _ in 1 2 3; do
+    step_output_down
+    keys+=("$(grep '^Object1Name=' "$OUTPUT_INI")")
+done
+# (The INI file doubles a leading @.)
+[[ "${keys[*]}" == "Object1Name=murmex_test Object1Name=murmex_test_2 Object1Name=@@DEFAULT_SINK@" ]] ||
+    fail "the outputs stepped through: ${keys[*]}"
+choose_output "$MURMEX_TEST_SINK_2"
+
+step "the chosen output plays, alone, and the mixer names the stream"
+start_on_second_sink
+inputs=$(pactl list sink-inputs)
+grep -q 'application.name = "Murmex"' <<<"$inputs" || fail "the mixer does not name Murmex: $inputs"
+grep -q 'media.name = "Morpheus"' <<<"$inputs" || fail "the mixer does not name the noise: $inputs"
+full=$(expect_sound "$MURMEX_TEST_MONITOR_2" "$(monitor_mark "$MURMEX_TEST_MONITOR_2")" \
+    "$(recorded_after "$(monitor_mark "$MURMEX_TEST_MONITOR_2")" 1 "$MURMEX_TEST_MONITOR_2")" --sound 3000)
+
+step "the mixer sets the left volume to half the amplitude: heard so, and the slider follows"
+input=$(pactl list short sink-inputs | cut -f1 | head -n 1)
+# 52016 is the server's volume for half the amplitude (its scale is cubic). The server applies it at once;
+# what the monitor recorded before may still come in for a moment.
+pactl set-sink-input-volume "$input" 52016 65536
+mark=$(recorded_after "$(monitor_mark "$MURMEX_TEST_MONITOR_2")" 0.3 "$MURMEX_TEST_MONITOR_2")
+half=$(expect_sound "$MURMEX_TEST_MONITOR_2" "$mark" "$(recorded_after "$mark" 1 "$MURMEX_TEST_MONITOR_2")" --sound 1000)
+awk -v h="$(field rms_left <<<"$half")" -v f="$(field rms_left <<<"$full")" \
+    'BEGIN { exit !(h > 0.45 * f && h < 0.55 * f) }' ||
+    fail "left at half is heard at $(field rms_left <<<"$half") against $(field rms_left <<<"$full")"
+
+step "the chosen output goes: heard on the default within 2 s; back: on it again within 2 s, and only there"
+mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
+bash "$MURMEX_TEST_PULSE_CTL" unload-2 # ends the sink's recorder first, then unloads the sink
+heard_within 2 "$MURMEX_TEST_MONITOR" "$mark1" "$(ms_now)" "the output away"
+mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
+loaded=$(ms_now)
+bash "$MURMEX_TEST_PULSE_CTL" load-2
+heard_within 2 "$MURMEX_TEST_MONITOR_2" "$mark2" "$loaded" "the output back"
+wait_silence "$(monitor_mark "$MURMEX_TEST_MONITOR")" "$MURMEX_TEST_MONITOR" >/dev/null ||
+    fail "the default output still plays"
+expect_no_error_box "after the output came back"
+
+step "the server restarts three times: the noise is back within 3 s each time, the lamp red throughout"
+for round in 1 2 3; do
+    bash "$MURMEX_TEST_PULSE_CTL" stop
+    [[ "$(pixel "${LAMP[@]}")" == FF0000 ]] || fail "round $round: the lamp is $(pixel "${LAMP[@]}") without a server"
+    mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
+    bash "$MURMEX_TEST_PULSE_CTL" start
+    heard_within 3 "$MURMEX_TEST_MONITOR_2" "$mark2" "$(ms_now)" "round $round"
+    [[ "$(pixel "${LAMP[@]}")" == FF0000 ]] || fail "round $round: the lamp is $(pixel "${LAMP[@]}")"
+done
+expect_no_error_box "after the restarts"
+
+step "stopped and closed: the mixer's volume was stored as a drag would store it"
+mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
+click "${GENERATOR[@]}"
+wait_silence "$mark2" "$MURMEX_TEST_MONITOR_2" >/dev/null || fail "the sound did not end"
+close_murmex
+[[ "$(stored Value_L)" == 50 && "$(stored Value_R)" == 100 ]] ||
+    fail "stored volumes: $(stored Value_L) $(stored Value_R)"
+
+step "after a restart of the program the chosen output still plays, alone"
+start_murmex "$PROGRAM"
+start_on_second_sink
+close_murmex
