@@ -17,11 +17,13 @@ run_packages=(
     qt6-base-dev libgl-dev libx11-dev portaudio19-dev libpulse-dev libasound2-dev libasound2-plugins
     fonts-dejavu-core fonts-dejavu-extra
 )
-# The test environment's own sound server, display and tray host, the tools that drive and read them, the
-# compilers of the sanitizer and fuzz builds, and the package checks.
+# The test environment's own sound servers (PulseAudio, and PipeWire with pipewire-pulse for the tests that ask for
+# it; pw-cli comes with pipewire), display and tray host, the tools that drive and read them, the compilers of the
+# sanitizer and fuzz builds, and the package checks.
 test_packages=(
     libgtest-dev libgmock-dev clang libclang-rt-14-dev clang-format
-    pulseaudio pulseaudio-utils xvfb xauth xdotool x11-utils imagemagick trayer dbus-daemon
+    pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber
+    xvfb xauth xdotool x11-utils imagemagick trayer dbus-daemon
     dpkg-dev appstream desktop-file-utils playerctl
 )
 bench_packages=(sox libsox-fmt-pulse gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-pulseaudio procps)

@@ -388,3 +388,23 @@ wait_map_state() {
         sleep 0.05
     done
 }
+
+# --- A PipeWire sound server for this test instead of the environment's PulseAudio daemon (which goes on
+# running for the other tests): after use_pipewire, PulseAudio clients (the program, pactl, the ALSA outputs
+# MURMEX_TEST_PCM and MURMEX_TEST_PCM_2) reach pipewire-pulse, and MURMEX_TEST_SINK, MURMEX_TEST_SINK_2,
+# MURMEX_TEST_MONITOR and MURMEX_TEST_MONITOR_2 name its sinks and their recordings, as they did the
+# daemon's. The sinks' descriptions have spaces. The server ends with the test (scripts/testenv-pipewire.sh).
+# MURMEX_TEST_PULSE_CTL and MURMEX_TEST_PULSE_PID, which would reach the daemon, are taken away.
+use_pipewire() {
+    local ctl
+    ctl="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/testenv-pipewire.sh"
+    MURMEX_TEST_PIPEWIRE_DIR=$(mktemp -d "$MURMEX_TEST_TMP/pipewire.XXXXXX")
+    export MURMEX_TEST_PIPEWIRE_DIR XDG_RUNTIME_DIR="$MURMEX_TEST_PIPEWIRE_DIR/run"
+    export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+    export MURMEX_TEST_SINK_DESCRIPTION="Desk Headphones" MURMEX_TEST_SINK_DESCRIPTION_2="Desk Speakers"
+    export MURMEX_TEST_MONITOR="$MURMEX_TEST_PIPEWIRE_DIR/monitor.raw"
+    export MURMEX_TEST_MONITOR_2="$MURMEX_TEST_PIPEWIRE_DIR/monitor_2.raw"
+    unset MURMEX_TEST_PULSE_CTL MURMEX_TEST_PULSE_PID
+    at_exit "bash '$ctl' stop"
+    bash "$ctl" start || fail "the PipeWire server did not start"
+}
