@@ -14,14 +14,14 @@
 #   MURMEX_TEST_PIPEWIRE_DIR                   where the server keeps its process list, logs and state
 #   XDG_RUNTIME_DIR, PULSE_SERVER              the server's runtime folder and its PulseAudio socket
 #   MURMEX_TEST_SINK, MURMEX_TEST_SINK_2       names of the sinks
-#   MURMEX_TEST_SINK_DESCRIPTION, MURMEX_TEST_SINK_DESCRIPTION_2
+#   MURMEX_TEST_SINK_DESC, MURMEX_TEST_SINK_DESC_2
 #                                              their descriptions (as a sound settings panel shows them)
 #   MURMEX_TEST_MONITOR, MURMEX_TEST_MONITOR_2 the recordings (s16le, 48000 Hz, 2 channels); a start after
 #                                              a stop appends to them
 set -euo pipefail
 
 : "${MURMEX_TEST_PIPEWIRE_DIR:?run through use_pipewire (tests/e2e/lib.sh)}" "${XDG_RUNTIME_DIR:?}" "${PULSE_SERVER:?}"
-: "${MURMEX_TEST_SINK:?}" "${MURMEX_TEST_SINK_2:?}" "${MURMEX_TEST_SINK_DESCRIPTION:?}" "${MURMEX_TEST_SINK_DESCRIPTION_2:?}"
+: "${MURMEX_TEST_SINK:?}" "${MURMEX_TEST_SINK_2:?}" "${MURMEX_TEST_SINK_DESC:?}" "${MURMEX_TEST_SINK_DESC_2:?}"
 : "${MURMEX_TEST_MONITOR:?}" "${MURMEX_TEST_MONITOR_2:?}"
 
 dir=$MURMEX_TEST_PIPEWIRE_DIR
@@ -130,8 +130,8 @@ start() {
     background wireplumber "${run[@]}" wireplumber
     background pipewire-pulse "${run[@]}" pipewire-pulse
     until_true answers_on_pipewire || failed "pipewire-pulse does not answer"
-    make_sink "$MURMEX_TEST_SINK" "$MURMEX_TEST_SINK_DESCRIPTION" || failed "no first sink"
-    make_sink "$MURMEX_TEST_SINK_2" "$MURMEX_TEST_SINK_DESCRIPTION_2" || failed "no second sink"
+    make_sink "$MURMEX_TEST_SINK" "$MURMEX_TEST_SINK_DESC" || failed "no first sink"
+    make_sink "$MURMEX_TEST_SINK_2" "$MURMEX_TEST_SINK_DESC_2" || failed "no second sink"
     until_true has_sinks || failed "the sinks do not show"
     until_true default_is_first_sink || failed "the first sink does not become the default"
     # As on PulseAudio: one low-latency recorder kept on each monitor; the server is up once they write.

@@ -1,20 +1,36 @@
 #!/usr/bin/env bash
-# The PipeWire sound server a test can have instead of PulseAudio: pipewire-pulse answers, a sink keeps its
-# description whole, and what is played to the second sink is in that sink's recording only.
+# Murmex on PipeWire (pipewire-pulse, as current desktops have it): the audio page steps through the
+# desktop's default and PipeWire's two outputs, the chosen one plays alone, and the mixer names the stream.
 source "$(dirname "$0")/lib.sh"
 
+readonly GENERATOR=(107 535)
+unset MURMEX_SOUND_PATH
 use_pipewire
-
-step "pactl reaches PipeWire"
 [[ "$(pactl info)" == *"Server Name: PulseAudio (on PipeWire "* ]] || fail "not PipeWire: $(pactl info)"
-pactl list sinks | grep -qx $'\tDescription: '"$MURMEX_TEST_SINK_DESCRIPTION_2" ||
-    fail "no sink described as $MURMEX_TEST_SINK_DESCRIPTION_2: $(pactl list sinks | grep Description)"
 
-step "half a second of noise played to the second sink"
+new_config_home
+seed_settings $'Value_L=100\nValue_R=100\nNoise_Num=2'
+start_murmex_copy
+
+step "the arrows step through the desktop's default and PipeWire's two outputs"
+click "${AUDIO_TAB[@]}"
+keys=()
+for _ in 1 2 3; do
+    step_output_down
+    keys+=("$(grep '^Object1Name=' "$OUTPUT_INI")")
+done
+[[ "${keys[*]}" == "Object1Name=murmex_test Object1Name=murmex_test_2 Object1Name=@@DEFAULT_SINK@" ]] ||
+    fail "the outputs stepped through: ${keys[*]}"
+choose_output "$MURMEX_TEST_SINK_2"
+
+step "the chosen output plays, alone, and the mixer names the stream"
 mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
 mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
-head -c $((48000 * 4 / 2)) /dev/urandom |
-    pacat -d "$MURMEX_TEST_SINK_2" --format=s16le --rate=48000 --channels=2 --raw || fail "pacat failed"
-at=$(wait_sound "$mark2" "$MURMEX_TEST_MONITOR_2") || fail "nothing reached the second sink's recording"
-expect_sound "$MURMEX_TEST_MONITOR_2" "$at" "$(recorded_after "$at" 0.3 "$MURMEX_TEST_MONITOR_2")" --sound 10000
+click "${GENERATOR[@]}"
+at=$(wait_sound "$mark2" "$MURMEX_TEST_MONITOR_2") || fail "nothing reached the chosen output"
+expect_sound "$MURMEX_TEST_MONITOR_2" "$at" "$(recorded_after "$at" 0.8 "$MURMEX_TEST_MONITOR_2")" --sound 3000
 expect_sound "$MURMEX_TEST_MONITOR" "$mark1" "$(monitor_mark "$MURMEX_TEST_MONITOR")" --silent "$SILENCE_LEVEL"
+inputs=$(pactl list sink-inputs)
+grep -q 'application.name = "Murmex"' <<<"$inputs" || fail "the mixer does not name Murmex: $inputs"
+grep -q 'media.name = "Easy Going"' <<<"$inputs" || fail "the mixer does not name the noise: $inputs"
+close_murmex
