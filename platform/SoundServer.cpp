@@ -1,11 +1,30 @@
 #include "platform/SoundServer.h"
 
+#include "platform/Sanitizers.h"
+
 #include <algorithm>
 #include <atomic>
 #include <mutex>
 
+#if MURMEX_UNDER_TSAN
+#include <sanitizer/tsan_interface.h>
+#endif
+
 namespace murmex::platform::soundserver {
 namespace {
+
+#if MURMEX_UNDER_TSAN
+char g_underLock; // what ThreadSanitizer orders the holders of the main loop's lock by
+void LockTaken() {
+    __tsan_acquire(&g_underLock);
+}
+void LockGiven() {
+    __tsan_release(&g_underLock);
+}
+#else
+void LockTaken() {}
+void LockGiven() {}
+#endif
 
 // A server that went away is looked for this often; a failed connect to a missing socket costs nothing.
 constexpr pa_usec_t kRetryEvery = 500 * PA_USEC_PER_MSEC;
@@ -86,11 +105,13 @@ void AnswerIn() {
 }
 
 void ServerInfoRead(pa_context*, const pa_server_info* info, void*) {
+    const CallbackScope scope;
     E().readingDefault = info && info->default_sink_name ? info->default_sink_name : "";
     AnswerIn();
 }
 
 void SinkRead(pa_context*, const pa_sink_info* info, int eol, void*) {
+    const CallbackScope scope;
     if (eol == 0 && info) {
         E().readingSinks.push_back({info->name ? info->name : "", info->description ? info->description : ""});
         return;
@@ -124,6 +145,7 @@ void ReadOutputs() {
 }
 
 void InputRead(pa_context*, const pa_sink_input_info* info, int eol, void*) {
+    const CallbackScope scope;
     if (eol != 0 || !info)
         return;
     bool news = false;
@@ -134,6 +156,7 @@ void InputRead(pa_context*, const pa_sink_input_info* info, int eol, void*) {
 }
 
 void Event(pa_context* context, pa_subscription_event_type_t type, std::uint32_t index, void*) {
+    const CallbackScope scope;
     const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
     const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
     if (facility == PA_SUBSCRIPTION_EVENT_SERVER ||
@@ -145,6 +168,7 @@ void Event(pa_context* context, pa_subscription_event_type_t type, std::uint32_t
 }
 
 void RetryNow(pa_mainloop_api* api, pa_time_event* event, const timeval*, void*) {
+    const CallbackScope scope;
     api->time_free(event);
     E().retry = nullptr;
     Connect();
@@ -161,6 +185,7 @@ void RetryLater() {
 }
 
 void StateChanged(pa_context* context, void*) {
+    const CallbackScope scope;
     Engine& e = E();
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
@@ -251,6 +276,7 @@ bool Start(const std::string& applicationName, const std::string& iconName) {
     pa_time_event* timeout = api->time_new(
         api, &when,
         [](pa_mainloop_api*, pa_time_event*, const timeval*, void* flag) {
+            const CallbackScope scope;
             *static_cast<bool*>(flag) = true;
             pa_threaded_mainloop_signal(E().loop, 0);
         },
@@ -299,12 +325,22 @@ std::string SinkOf(const std::string& key) {
     return listed ? key : std::string();
 }
 
+CallbackScope::CallbackScope() {
+    LockTaken();
+}
+
+CallbackScope::~CallbackScope() {
+    LockGiven();
+}
+
 Lock::Lock() {
     if (E().loop)
         pa_threaded_mainloop_lock(E().loop);
+    LockTaken();
 }
 
 Lock::~Lock() {
+    LockGiven();
     if (E().loop)
         pa_threaded_mainloop_unlock(E().loop);
 }
@@ -319,7 +355,9 @@ void Signal() {
 }
 
 void Wait() {
+    LockGiven();
     pa_threaded_mainloop_wait(E().loop);
+    LockTaken();
 }
 
 void AddListener(Listener* listener) {

@@ -45,6 +45,17 @@ std::shared_ptr<const std::vector<Output>> Outputs();
 // The sink a key stands for now (the default sink for kDefaultKey), or an empty text when none is listed.
 std::string SinkOf(const std::string& key);
 
+// ThreadSanitizer does not see the client library's own lock (the library is not instrumented, and its calls
+// are ignored), so the code that runs under it says so: Lock does, and every callback holds a CallbackScope.
+// Both cost nothing in other builds.
+class CallbackScope {
+public:
+    CallbackScope();
+    ~CallbackScope();
+    CallbackScope(const CallbackScope&) = delete;
+    CallbackScope& operator=(const CallbackScope&) = delete;
+};
+
 // Serialises calls into the client library (recursive with the main loop's own lock).
 class Lock {
 public:

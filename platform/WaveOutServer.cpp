@@ -132,6 +132,7 @@ void ServerDevice::Fill(std::size_t bytes) {
             drain = pa_stream_drain(
                 stream,
                 [](pa_stream*, int success, void* user) {
+                    const soundserver::CallbackScope scope;
                     auto* d = static_cast<ServerDevice*>(user);
                     if (d->drain) {
                         pa_operation_unref(d->drain);
@@ -165,6 +166,7 @@ void ServerDevice::MoveBackIfListed() {
 }
 
 void StateChanged(pa_stream* stream, void* user) {
+    const soundserver::CallbackScope scope;
     auto* d = static_cast<ServerDevice*>(user);
     const pa_stream_state_t state = pa_stream_get_state(stream);
     if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
@@ -175,6 +177,7 @@ void StateChanged(pa_stream* stream, void* user) {
 }
 
 void Moved(pa_stream* stream, void* user) {
+    const soundserver::CallbackScope scope;
     auto* d = static_cast<ServerDevice*>(user);
     const char* now = pa_stream_get_device_name(stream);
     const bool away = d->key != soundserver::kDefaultKey && !(now && d->key == now);
@@ -281,7 +284,12 @@ std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, 
     pa_stream_set_state_callback(d->stream, StateChanged, d);
     pa_stream_set_moved_callback(d->stream, Moved, d);
     pa_stream_set_write_callback(
-        d->stream, [](pa_stream*, std::size_t bytes, void* user) { static_cast<ServerDevice*>(user)->Fill(bytes); }, d);
+        d->stream,
+        [](pa_stream*, std::size_t bytes, void* user) {
+            const soundserver::CallbackScope scope;
+            static_cast<ServerDevice*>(user)->Fill(bytes);
+        },
+        d);
     pa_buffer_attr attributes;
     attributes.maxlength = static_cast<std::uint32_t>(-1);
     attributes.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kServerBuffer, &spec));
