@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace murmex::audio {
@@ -133,8 +134,7 @@ bool TWOThread::Play() {
     auto device = std::make_unique<platform::WaveOut>();
     platform::MMRESULT result = device->Open(FOutDevice, FWaveFormat, m_title);
     // The device list may have been read while the output was away: then it is read again first.
-    if (result != platform::MMSYSERR_NOERROR && platform::audiohost::Unresolved(FOutDevice) &&
-        platform::audiohost::Refresh() && !m_terminated.load())
+    if (result != platform::MMSYSERR_NOERROR && platform::audiohost::Unresolved(FOutDevice) && RefreshUnlessStopped())
         result = device->Open(FOutDevice, FWaveFormat, m_title);
     if (result != platform::MMSYSERR_NOERROR) {
         FErrorMsg = StoreWaveOutError(result, QStringLiteral("Could not open the output device for playing: "));
@@ -319,8 +319,35 @@ bool TWOThread::OpenChosen(platform::WaveOut& device) {
         (FOutDevice == platform::WAVE_MAPPER && !platform::audiohost::Unresolved(FOutDevice)))
         return false;
     m_lastRefresh = now;
-    return platform::audiohost::Refresh() && !m_terminated.load() &&
-           device.Open(FOutDevice, FWaveFormat, m_title) == platform::MMSYSERR_NOERROR;
+    return RefreshUnlessStopped() && device.Open(FOutDevice, FWaveFormat, m_title) == platform::MMSYSERR_NOERROR;
+}
+
+// Reading the list is slow (seconds, on a loaded machine), and a stop must not wait for it: it is read on a
+// thread of its own, which finishes it should the player have gone meanwhile. True when it was read before a
+// stop came.
+bool TWOThread::RefreshUnlessStopped() {
+    struct Reading {
+        std::mutex mutex;
+        std::condition_variable done;
+        std::optional<bool> result;
+    };
+    auto reading = std::make_shared<Reading>();
+    try {
+        std::thread([reading] {
+            const bool read = platform::audiohost::Refresh();
+            {
+                const std::lock_guard lock(reading->mutex);
+                reading->result = read;
+            }
+            reading->done.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return platform::audiohost::Refresh() && !m_terminated.load();
+    }
+    std::unique_lock lock(reading->mutex);
+    while (!reading->result && !m_terminated.load())
+        reading->done.wait_for(lock, kDoneCheckInterval);
+    return reading->result.value_or(false) && !m_terminated.load();
 }
 
 bool TWOThread::WaitUnlessStopped(std::chrono::steady_clock::duration interval) {

@@ -87,6 +87,7 @@ private:
     bool Reopen(platform::WaveOut& device);
     bool OpenChosen(platform::WaveOut& device);
     bool WaitUnlessStopped(std::chrono::steady_clock::duration interval);
+    bool RefreshUnlessStopped();
     int ChosenId() const;
     void Wake();
     void NoteLoss();
