@@ -157,6 +157,9 @@ TEST_F(WaveOutTest, RefusalsCarryTheirCodesAndTexts) {
         EXPECT_EQ(WaveOutSetVolume(id, 0), MMSYSERR_BADDEVICEID) << id;
         EXPECT_EQ(WaveOutGetVolume(id, volume), MMSYSERR_BADDEVICEID) << id;
     }
+    std::uint32_t kept = 1;
+    ASSERT_EQ(WaveOutGetVolume(WAVE_MAPPER, kept), MMSYSERR_NOERROR);
+    EXPECT_EQ(kept, 0u) << "the volume set through a refused id was dropped";
     EXPECT_EQ(WaveOutGetErrorText(MMSYSERR_BADDEVICEID), "The device identifier is out of range.");
     EXPECT_EQ(WaveOutGetErrorText(12345), "");
     // A code without a text leaves the message at its prefix, without a trailing space.

@@ -108,6 +108,36 @@ private slots:
         QCOMPARE(gone->OutputDeviceId(), -1);
     }
 
+    // The sound server's outputs come and go while the program runs: the chosen one stays chosen by its key.
+    void theChosenOutputsIdFollowsItsKeyWhenTheListChanges() {
+        auto names = std::make_shared<std::vector<std::string>>(std::vector<std::string>{"A", "B", "C"});
+        MainServices services = test::TestServices(1280, nullptr);
+        services.soundDevices = Library({});
+        services.soundDevices.count = [names] { return int(names->size()); };
+        services.soundDevices.name = [names](int i, platform::SndStringHandle* handle) {
+            auto* copy = new std::string(names->at(std::size_t(i)));
+            *handle = copy;
+            return copy->c_str();
+        };
+        TfmMain fm(services);
+        QTest::mouseClick(fm.Sb_Obj1_Down, Qt::LeftButton);
+        QTest::mouseClick(fm.Sb_Obj1_Down, Qt::LeftButton);
+        QCOMPARE(fm.OutputDeviceId(), 2);
+        *names = {"B", "C"};
+        fm.SoundSystemChanged();
+        QCOMPARE(fm.OutputDeviceId(), 1);
+        QCOMPARE(fm.Edit_Obj1->text(), QStringLiteral("C"));
+        QCOMPARE(StoredIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("1"));
+        *names = {"B"};
+        fm.SoundSystemChanged();
+        QCOMPARE(fm.OutputDeviceId(), -1); // played on the default meanwhile; the stored choice stays
+        QCOMPARE(StoredIni(QStringLiteral("ObjectMapping/Object1Name")), QStringLiteral("C"));
+        *names = {"C", "B"};
+        fm.SoundSystemChanged();
+        QCOMPARE(fm.OutputDeviceId(), 0);
+        QCOMPARE(StoredIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("0"));
+    }
+
     void withNoDeviceTheArrowsReportTheEmptyListAndChangeNothing() {
         QStringList errors;
         const auto fm = Window({}, &errors);
