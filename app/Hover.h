@@ -5,6 +5,8 @@
 #include <QPoint>
 #include <QRect>
 
+#include <limits>
+
 namespace murmex {
 
 // True when the cursor (screen coordinates) lies strictly inside `control`, given in window coordinates,
@@ -17,6 +19,17 @@ constexpr bool CursorOver(QPoint cursor, QPoint windowPos, QRect control, bool w
     const int top = windowPos.y() + control.y();
     return left < cursor.x() && cursor.x() < left + control.width() && top < cursor.y() &&
            cursor.y() < top + control.height();
+}
+
+// Where a tick that has not read the cursor sees it: above and left of every control, so that no hover test,
+// the tabs' included, finds it inside one.
+inline constexpr QPoint kNoCursor{std::numeric_limits<int>::min(), std::numeric_limits<int>::min()};
+
+// The cursor one work-timer tick tests the controls against. Reading it is a round trip to the display
+// server, and nothing is under the cursor of a window that is hidden or minimised: such a window does not
+// read it.
+template <typename ReadCursor> QPoint TickCursor(bool windowShown, const ReadCursor& read) {
+    return windowShown ? read() : kNoCursor;
 }
 
 // The two pictures of a small button: lit while the cursor is over it.

@@ -396,6 +396,8 @@ private:
     void ApplyStoredVolume(const Slider& slider);
     void ApplyStoredVolumes();
     bool Hovered(QWidget* control, QPoint cursor) const;
+    // Neither hidden (in the tray) nor minimised.
+    bool WindowShown() const;
 
     MainServices m_services;
     QImage m_texture;

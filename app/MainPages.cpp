@@ -42,8 +42,9 @@ void TfmMain::UpdateOptionMarks() {
     Cb_Min_FormShow->SetListIndex(TickBoxPicture(Min_FormShow));
 }
 
-// The current page's tab stays lit, and any other lights up while the cursor is over it, whether or not
-// the window is shown.
+// The current page's tab stays lit, and any other lights up while the cursor is over it, with no test of
+// the window's visibility; a hidden or minimised window's tick does not read the cursor, though, and then
+// only the current page's tab is lit.
 void TfmMain::ShowTabFaces(QPoint cursor) {
     ui::TLMDLImage* const tabs[] = {Btn_Yellow_1, Btn_Yellow_2, Btn_Yellow_3};
     for (int k = 0; k < kPageCount; ++k) {

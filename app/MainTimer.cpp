@@ -33,7 +33,7 @@ void TfmMain::Timer_WorkTimer() {
         ApplyStoredVolumes();
         First_Tick = false;
     }
-    const QPoint cursor = m_services.cursorPos();
+    const QPoint cursor = TickCursor(WindowShown(), m_services.cursorPos);
     ShowTitleHover(cursor);
     ShowGeneratorFace(cursor);
     ShowOffArrowHover(cursor);

@@ -149,7 +149,11 @@ void TfmMain::Timer_IndicatorTimer() {
 
 bool TfmMain::Hovered(QWidget* control, QPoint cursor) const {
     QRect place(control->mapTo(this, QPoint(0, 0)), control->size());
-    return CursorOver(cursor, pos(), place, isVisible() && !isMinimized());
+    return CursorOver(cursor, pos(), place, WindowShown());
+}
+
+bool TfmMain::WindowShown() const {
+    return isVisible() && !isMinimized();
 }
 
 } // namespace murmex

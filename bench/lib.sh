@@ -1,5 +1,5 @@
-# Measuring helpers shared by the benchmarks: CPU time and peak memory of processes, read from /proc, and
-# medians. Sourced by scripts that run inside scripts/testenv.sh; prints figures, never judges them.
+# Measuring helpers shared by the benchmarks: CPU time, wake-ups and peak memory of processes, read from
+# /proc, and medians. Sourced by scripts that run inside scripts/testenv.sh; prints figures, never judges them.
 
 # CPU time (user and system, every thread, finished ones too) that PID has used so far, in clock ticks.
 cpu_ticks() {
@@ -16,20 +16,34 @@ peak_rss_mb() {
     awk '/^VmHWM:/ { printf "%.1f\n", $2 / 1024 }' "/proc/$1/status"
 }
 
+# Context switches of PID's threads so far, voluntary and involuntary: each is a thread leaving the core,
+# to sleep or to make room, and so stands for one wake-up. A thread that has ended no longer counts.
+ctxt_switches() {
+    { cat /proc/"$1"/task/*/status 2>/dev/null || true; } |
+        awk '/^(non)?voluntary_ctxt_switches:/ { n += $2 } END { print n + 0 }'
+}
+
 # CPU use of each PID over the next SECONDS, in % of one core, on one line in the order given. All are read
-# at the same moments, so that a player and the sound server it feeds are compared over one interval.
+# at the same moments, so that a player and the sound server it feeds are compared over one interval. With
+# -w first, the line ends with the wake-ups a second of the first PID over the same interval.
 cpu_shares() {
-    local seconds=$1 pid t0 t1
+    local wakeups=0
+    [[ "$1" != -w ]] || { wakeups=1 && shift; }
+    local seconds=$1 pid t0 t1 s0=0 s1=0
     shift
     local -a before=() after=()
     t0=$(date +%s.%N)
     for pid in "$@"; do before+=("$(cpu_ticks "$pid")"); done
+    ((!wakeups)) || s0=$(ctxt_switches "$1")
     sleep "$seconds"
     t1=$(date +%s.%N)
     for pid in "$@"; do after+=("$(cpu_ticks "$pid")"); done
-    awk -v hz="$(getconf CLK_TCK)" -v t0="$t0" -v t1="$t1" -v b="${before[*]}" -v a="${after[*]}" 'BEGIN {
+    ((!wakeups)) || s1=$(ctxt_switches "$1")
+    awk -v hz="$(getconf CLK_TCK)" -v t0="$t0" -v t1="$t1" -v b="${before[*]}" -v a="${after[*]}" \
+        -v w="$wakeups" -v s0="$s0" -v s1="$s1" 'BEGIN {
         n = split(b, x); split(a, y)
-        for (i = 1; i <= n; i++) printf "%.2f%s", 100 * (y[i] - x[i]) / hz / (t1 - t0), i < n ? " " : "\n"
+        for (i = 1; i <= n; i++) printf "%.2f%s", 100 * (y[i] - x[i]) / hz / (t1 - t0), i < n || w ? " " : "\n"
+        if (w) printf "%.1f\n", (s1 - s0) / (t1 - t0)
     }'
 }
 

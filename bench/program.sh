@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # What the whole program costs its user, beside SoX and a GStreamer pipeline playing white noise on the
 # same null sink in the same run: launch to the first painted window, click on the generator to the first
-# sound at the sink, and CPU (% of one core) and peak memory while playing with the window shown and
-# unmapped, each with the sound server's own CPU over the same interval. Players take turns in rounds;
-# figures are medians. Prints figures and the targets beside them; asserts nothing.
+# sound at the sink, and CPU (% of one core), wake-ups a second (context switches of all its threads) and
+# peak memory while playing with the window shown, unmapped and in the tray, each with the sound server's own
+# CPU over the same interval. Players take turns in rounds; figures are medians. Prints figures and the
+# targets beside them; asserts nothing.
 #   bench/program.sh [SECONDS] [ROUNDS] [LAUNCHES]     (defaults 15 s a measurement, 3 rounds, 10 launches)
 # The soak instead plays noise 1 (white noise at 8000 Hz, a loop of 8001 frames, 48006 frames at the sink) at
 # full volume for MINUTES, then counts the gaps and breaks of the loop in the sink's recording of the whole
 # stretch (soundcheck gaps, see tests/e2e/SoundCheck.h) and prints the program's memory at the start and the
-# end and its CPU minute by minute, beside the sound server's:
+# end and its CPU and wake-ups minute by minute, beside the sound server's CPU:
 #   bench/program.sh --soak MINUTES
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,21 +19,24 @@ if [[ "${1:-}" == --soak ]]; then
     [[ "$soak_minutes" =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 --soak MINUTES" >&2; exit 2; }
 fi
 seconds=${1:-15} rounds=${2:-3} launches=${3:-10}
+for n in "$seconds" "$rounds" "$launches"; do
+    [[ "$n" =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [SECONDS] [ROUNDS] [LAUNCHES]" >&2; exit 2; }
+done
 
 if [[ -z "${MURMEX_TEST_TMP:-}" ]]; then
     bash scripts/deps.sh bench
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build build -j2 --target murmex soundcheck bench_firstpaint >/dev/null
+    cmake --build build -j2 --target murmex soundcheck xpixel bench_firstpaint >/dev/null
     exec bash scripts/testenv.sh bash "$0" "$@"
 fi
 
-export MURMEX_BIN="$PWD/build/murmex" SOUNDCHECK_BIN="$PWD/build/tests/soundcheck"
+export MURMEX_BIN="$PWD/build/murmex" SOUNDCHECK_BIN="$PWD/build/tests/soundcheck" XPIXEL_BIN="$PWD/build/tests/xpixel"
 firstpaint="$PWD/build/bench/bench_firstpaint"
 source tests/e2e/lib.sh
 source bench/lib.sh
 
-# The window's generator button and the lamp's colour while stopped.
-button=(107 535)
+# The window's generator and minimise buttons, and the lamp's colour while stopped.
+button=(107 535) minimise=(761 16)
 lamp=(761 41 0080C0)
 bytes_per_ms=192 # 48000 Hz, 2 channels, 16 bits
 players=() # running now, stopped at the end whatever happens
@@ -84,32 +88,48 @@ still_playing() {
     "$SOUNDCHECK_BIN" "$MURMEX_TEST_MONITOR" $((end - $1 * 48000 * 4)) "$end" --sound "$SOUND_LEVEL" >/dev/null 2>&1
 }
 
-declare -A cpu server rss heard
-record() { # row, cpu, server cpu, peak rss, heard (yes/no)
-    cpu[$1]+=" $2" server[$1]+=" $3" rss[$1]+=" $4" heard[$1]+=" $5"
+declare -A cpu server wake rss heard
+record() { # row, cpu, server cpu, wake-ups a second, peak rss, heard (yes/no)
+    cpu[$1]+=" $2" server[$1]+=" $3" wake[$1]+=" $4" rss[$1]+=" $5" heard[$1]+=" $6"
 }
 
-# Murmex playing with its window shown, then unmapped.
+# Measures the playing copy of Murmex for the row; SOUND is whether the click on the generator was heard.
+measure_playing() { # row, sound (yes/no)
+    local c s w sound=$2
+    read -r c s w < <(cpu_shares -w "$seconds" "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID")
+    still_playing "$seconds" || sound=no
+    record "$1" "$c" "$s" "$w" "$(peak_rss_mb "$MURMEX_PID")" "$sound"
+}
+
+# Murmex playing with its window shown, then unmapped from outside (as on another desktop), then mapped
+# again and put into the tray by its minimise button. A row whose window state was not reached has no
+# figures.
 measure_murmex() {
     launch
     sleep 1
-    local sound=yes c s
+    local sound=yes
     [[ "$(click_to_sound)" != none ]] || sound=no
     sleep 2
-    read -r c s < <(cpu_shares "$seconds" "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID")
-    still_playing "$seconds" || sound=no
-    record shown "$c" "$s" "$(peak_rss_mb "$MURMEX_PID")" "$sound"
-    [[ -z "$WINDOW" ]] || xdotool windowunmap --sync "$WINDOW"
-    sleep 1
-    read -r c s < <(cpu_shares "$seconds" "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID")
-    still_playing "$seconds" || sound=no
-    record hidden "$c" "$s" "$(peak_rss_mb "$MURMEX_PID")" "$sound"
+    measure_playing shown "$sound"
+    if [[ -n "$WINDOW" ]] && xdotool windowunmap --sync "$WINDOW"; then
+        sleep 1
+        measure_playing hidden "$sound"
+    else
+        record hidden - - - - no
+    fi
+    if [[ -n "$WINDOW" ]] && xdotool windowmap --sync "$WINDOW" && sleep 1 && point_at "${minimise[@]}" &&
+        xdotool click 1 && wait_map_state IsUnMapped 5; then
+        sleep 1
+        measure_playing tray "$sound"
+    else
+        record tray - - - - no
+    fi
     finish "$MURMEX_PID"
 }
 
 # Another player, started by COMMAND, from its first sound on.
 measure_other() { # row, command...
-    local row=$1 mark pid sound=yes c s
+    local row=$1 mark pid sound=yes c s w
     shift
     mark=$(monitor_mark)
     "$@" >/dev/null 2>&1 &
@@ -117,9 +137,9 @@ measure_other() { # row, command...
     players+=("$pid")
     SOUND_WAIT=10 wait_sound "$mark" >/dev/null || sound=no
     sleep 2
-    read -r c s < <(cpu_shares "$seconds" "$pid" "$MURMEX_TEST_PULSE_PID")
+    read -r c s w < <(cpu_shares -w "$seconds" "$pid" "$MURMEX_TEST_PULSE_PID")
     still_playing "$seconds" || sound=no
-    record "$row" "$c" "$s" "$(peak_rss_mb "$pid")" "$sound"
+    record "$row" "$c" "$s" "$w" "$(peak_rss_mb "$pid")" "$sound"
     finish "$pid"
 }
 
@@ -136,7 +156,7 @@ soak_noise=1 soak_period=48006
 mb() { awk -v k="$1" 'BEGIN { printf "%.2f", k / 1024 }'; }
 
 soak() { # minutes
-    local minutes=$1 mark onset end rss_start rss_end="" c s m cpu_m=() server_m=() out
+    local minutes=$1 mark onset end rss_start rss_end="" c s w m cpu_m=() server_m=() wake_m=() out
     copy_murmex
     launch "$soak_noise"
     sleep 1
@@ -150,17 +170,17 @@ soak() { # minutes
     rss_start=$(rss_kb "$MURMEX_PID")
     echo "Soak: noise $soak_noise at full volume for $minutes min, from $(date +%T) (RSS $(mb "$rss_start") MB):"
     for ((m = 1; m <= minutes; m++)); do
-        c="" s=""
+        c="" s="" w=""
         if running "$MURMEX_PID"; then
-            read -r c s < <(cpu_shares 60 "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID" 2>/dev/null) || true
+            read -r c s w < <(cpu_shares -w 60 "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID" 2>/dev/null) || true
         fi
         if [[ -z "$c" ]] || ! running "$MURMEX_PID"; then
             echo "  Murmex ended in minute $m"
             break
         fi
-        cpu_m+=("$c") server_m+=("$s")
+        cpu_m+=("$c") server_m+=("$s") wake_m+=("$w")
         rss_end=$(rss_kb "$MURMEX_PID")
-        echo "  minute $m: Murmex $c %, server $s %, RSS $(mb "$rss_end") MB"
+        echo "  minute $m: Murmex $c %, $w wake-ups/s, server $s %, RSS $(mb "$rss_end") MB"
     done
     end=$(monitor_mark)
     finish "$MURMEX_PID"
@@ -190,6 +210,7 @@ soak() { # minutes
         "$(awk -v g="$growth" 'BEGIN { print g ~ /^-?[0-9.]+$/ ? (g < 1 ? "yes" : "no") : "-" }')"
     printf '%-44s %10s\n' "Murmex CPU, % of one core, median a minute" "$(median "${cpu_m[@]}")"
     printf '%-44s %10s\n' "server CPU, % of one core, median a minute" "$(median "${server_m[@]}")"
+    printf '%-44s %10s\n' "Murmex wake-ups a second, median a minute" "$(median "${wake_m[@]}")"
     echo "Murmex CPU a minute, %: ${cpu_m[*]}"
     echo "server CPU a minute, %: ${server_m[*]}"
 }
@@ -220,9 +241,10 @@ for ((r = 1; r <= rounds; r++)); do
     measure_other sox env AUDIODRIVER=pulseaudio play -q -n synth whitenoise
     measure_other gst gst-launch-1.0 -q audiotestsrc wave=white-noise '!' pulsesink
     s=$(cpu_shares "$seconds" "$MURMEX_TEST_PULSE_PID")
-    record idle - "$s" - yes
-    echo "  round $r: Murmex shown ${cpu[shown]##* } %, hidden ${cpu[hidden]##* } %," \
-        "SoX ${cpu[sox]##* } %, GStreamer ${cpu[gst]##* } %; server idle $s %"
+    record idle - "$s" - - yes
+    echo "  round $r: Murmex shown ${cpu[shown]##* } %, unmapped ${cpu[hidden]##* } %, tray ${cpu[tray]##* } %," \
+        "SoX ${cpu[sox]##* } %, GStreamer ${cpu[gst]##* } %; server idle $s %;" \
+        "Murmex wake-ups/s shown ${wake[shown]##* }, unmapped ${wake[hidden]##* }, tray ${wake[tray]##* }"
 done
 
 # --- The table -----------------------------------------------------------------------------------------
@@ -236,8 +258,8 @@ sox_server=$(m "${server[sox]}")
 row() { # name, row key, target text, met
     local sound=""
     [[ "${heard[$2]}" != *no* ]] || sound=" (no sound)"
-    printf '%-36s %8s %10s %8s   %-46s %s\n' "$1$sound" "$(m "${cpu[$2]}")" "$(m "${server[$2]}")" "$(m "${rss[$2]}")" \
-        "$3" "$4"
+    printf '%-36s %8s %8s %10s %8s   %-46s %s\n' "$1$sound" "$(m "${cpu[$2]}")" "$(m "${wake[$2]}")" \
+        "$(m "${server[$2]}")" "$(m "${rss[$2]}")" "$3" "$4"
 }
 
 echo
@@ -246,16 +268,23 @@ printf '%-36s %8s   %-66s %s\n' "" "figure" "target" "within"
 printf '%-36s %8s   %-66s %s\n' "launch to first paint, ms" "$launch_median" "<= 150 ms" "$(within "$launch_median" 150)"
 printf '%-36s %8s   %-66s %s\n' "click to first sound, ms" "$click_median" "<= 100 ms" "$(within "$click_median" 100)"
 echo
-printf '%-36s %8s %10s %8s   %-46s %s\n' "playing white noise" "CPU %" "server %" "RSS MB" "target" "within"
+printf '%-36s %8s %8s %10s %8s   %-46s %s\n' "playing white noise" "CPU %" "wake/s" "server %" "RSS MB" "target" \
+    "within"
 shown_ok=$(awk -v c="$(m "${cpu[shown]}")" -v s="$(m "${server[shown]}")" -v r="$(m "${rss[shown]}")" -v xs="$sox_server" \
     'BEGIN { print (c <= 1 && s <= xs && r <= 40) ? "yes" : "no" }')
-hidden_ok=$(awk -v c="$(m "${cpu[hidden]}")" -v x="$sox_cpu" -v r="$(m "${rss[hidden]}")" \
-    'BEGIN { print (c <= x / 2 && r <= 40) ? "yes" : "no" }')
+away_ok() { # row: the window unmapped, in the tray too
+    awk -v c="$(m "${cpu[$1]}")" -v x="$sox_cpu" -v r="$(m "${rss[$1]}")" \
+        'BEGIN { print (c <= x / 2 && r <= 40) ? "yes" : "no" }'
+}
+hidden_ok=$(away_ok hidden)
+tray_ok=$(away_ok tray)
 # Figures of a program that plays nothing meet any target: they say nothing.
 [[ "${heard[shown]}" != *no* ]] || shown_ok=-
 [[ "${heard[hidden]}" != *no* ]] || hidden_ok=-
+[[ "${heard[tray]}" != *no* ]] || tray_ok=-
 row "Murmex, window shown" shown "CPU <= 1 %, server <= with SoX, RSS <= 40 MB" "$shown_ok"
 row "Murmex, window unmapped" hidden "CPU <= half of SoX's, RSS <= 40 MB" "$hidden_ok"
+row "Murmex, window in the tray" tray "CPU <= half of SoX's, RSS <= 40 MB" "$tray_ok"
 row "SoX: play -n synth whitenoise" sox "" ""
 row "GStreamer: audiotestsrc ! pulsesink" gst "" ""
 row "nothing playing (two recorders)" idle "" ""

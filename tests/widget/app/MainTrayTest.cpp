@@ -42,6 +42,7 @@ struct Desktop {
     int trayAsked = 0;
     QList<QUrl> opened;
     QStringList helpFolders;
+    int cursorReads = 0;
 };
 
 std::unique_ptr<TfmMain> MakeWindow(Desktop& desktop) {
@@ -52,6 +53,10 @@ std::unique_ptr<TfmMain> MakeWindow(Desktop& desktop) {
     };
     services.openUrl = [&desktop](const QUrl& url) { desktop.opened.append(url); };
     services.helpFolders = [&desktop] { return desktop.helpFolders; };
+    services.cursorPos = [&desktop, read = services.cursorPos] {
+        ++desktop.cursorReads;
+        return read();
+    };
     return std::make_unique<TfmMain>(std::move(services));
 }
 
@@ -101,7 +106,9 @@ private slots:
         QVERIFY(fm->Generator_On);
         QCOMPARE(audio::WOThreadCount(), 1);
         QVERIFY(fm->Timer_Work->isActive());
-        QVERIFY(!HoveredAfterTick(*fm)); // nothing is under the cursor of a hidden window
+        const int reads = desktop.cursorReads;
+        QVERIFY(!HoveredAfterTick(*fm)); // nothing is under the cursor of a hidden window, which does not read it
+        QCOMPARE(desktop.cursorReads, reads);
     }
 
     // The tray is asked at every minimise: a tray host can come and go while the program runs.
@@ -117,10 +124,12 @@ private slots:
         QVERIFY(!fm->TrayIcon->Active());
         QVERIFY(fm->Generator_On);
         QVERIFY(fm->Timer_Work->isActive());
+        const int reads = desktop.cursorReads;
         QVERIFY(!HoveredAfterTick(*fm)); // nor under that of a minimised one
+        QCOMPARE(desktop.cursorReads, reads);
 
         fm->showNormal();
-        QVERIFY(HoveredAfterTick(*fm));
+        QVERIFY(HoveredAfterTick(*fm)); // read again: nothing else puts the cursor there
         desktop.tray = true;
         fm->Sb_MinClick();
         QCOMPARE(desktop.trayAsked, 2);
