@@ -34,6 +34,8 @@ export MURMEX_BIN="$PWD/build/murmex" SOUNDCHECK_BIN="$PWD/build/tests/soundchec
 firstpaint="$PWD/build/bench/bench_firstpaint"
 source tests/e2e/lib.sh
 source bench/lib.sh
+# The program as a user runs it: through the sound server (the test environment picks PortAudio for the tests).
+unset MURMEX_SOUND_PATH
 
 # The window's generator and minimise buttons, and the lamp's colour while stopped.
 button=(107 535) minimise=(761 16)
