@@ -44,4 +44,9 @@ std::int32_t RelocatedDevice(const audio::TDeviceList& list, std::int32_t id, co
     return found == list.end() ? -1 : found->Id;
 }
 
+std::int32_t DeviceOfKey(const audio::TDeviceList& list, const QString& key) {
+    const auto found = std::find_if(list.begin(), list.end(), [&](const auto& entry) { return entry.Key == key; });
+    return found == list.end() ? -1 : found->Id;
+}
+
 } // namespace murmex

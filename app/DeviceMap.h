@@ -28,4 +28,7 @@ std::int32_t NextDevice(const audio::TDeviceList& list, std::int32_t id);
 std::int32_t RelocatedDevice(const audio::TDeviceList& list, std::int32_t id, const QString& storedName,
                              const QStringList& namesAtId);
 
+// The id of the listed device with key `key`, or -1, the default output, while none is listed.
+std::int32_t DeviceOfKey(const audio::TDeviceList& list, const QString& key);
+
 } // namespace murmex

@@ -16,8 +16,6 @@
 #include <QPlainTextEdit>
 #include <QSettings>
 
-#include <algorithm>
-
 namespace murmex {
 
 QString MainServices::DefaultDeviceIniPath() {
@@ -83,13 +81,14 @@ void TfmMain::ChooseOutputDevice(std::int32_t id) {
 void TfmMain::SoundSystemChanged() {
     audio::FillDeviceList(DeviceList, SPDIF, m_services.soundDevices);
     TDeviceMapEntry& chosen = DeviceMap[0];
-    if (!chosen.Key.isEmpty()) {
-        const auto found = std::find_if(DeviceList.begin(), DeviceList.end(),
-                                        [&](const auto& entry) { return entry.Key == chosen.Key; });
-        if (found == DeviceList.end()) {
-            chosen.Id = -1; // the stored choice stays, for the output's return
-        } else if (found->Id != chosen.Id) {
-            chosen.Id = found->Id;
+    // Found among all outputs, S/PDIF ones included; one that is not there leaves the stored choice as it is,
+    // for the output's return.
+    audio::TDeviceList all;
+    audio::FillDeviceList(all, true, m_services.soundDevices);
+    const std::int32_t id = chosen.Key.isEmpty() ? chosen.Id : DeviceOfKey(all, chosen.Key);
+    if (id != chosen.Id) {
+        chosen.Id = id;
+        if (id != -1) {
             try {
                 m_audioOut.SaveMappingObjectToAudio(QStringLiteral("1"), chosen.Id, chosen.Key);
             } catch (const audio::EAudioOutWriteError& error) {
