@@ -1,7 +1,7 @@
 // The wave-out over the desktop's sound server: one stream per open device, fed from the one buffer in its
-// write callback on the main loop's thread. The server holds a second of sound, so a loop that never
-// changes wakes the program about twice a second; the volume is the stream's own on the server, heard at
-// once whatever the buffer.
+// write callback on the main loop's thread. The server holds two seconds of sound and asks for more when one
+// is left, so a loop that never changes wakes the program about once a second; the volume is the stream's
+// own on the server, heard at once whatever the buffer, and a stop corks and flushes the stream at once.
 #include "platform/AudioHost.h"
 #include "platform/SoundServer.h"
 #include "platform/WaveOutDevice.h"
@@ -18,7 +18,7 @@ MMRESULT FromServer(int error) {
     return kServerBase + static_cast<MMRESULT>(error > 0 ? error : PA_ERR_UNKNOWN);
 }
 
-constexpr pa_usec_t kServerBuffer = PA_USEC_PER_SEC;
+constexpr pa_usec_t kServerBuffer = 2 * PA_USEC_PER_SEC;
 
 pa_volume_t ServerVolume(std::uint32_t gain) {
     return gain >= 0xFFFF ? PA_VOLUME_NORM : pa_sw_volume_from_linear(gain / 65535.0);
