@@ -1,4 +1,5 @@
 #include "platform/AudioHost.h"
+#include "platform/PortAudioLib.h"
 #include "platform/Sanitizers.h"
 #if MURMEX_HAVE_SOUND_SERVER
 #include "platform/SoundServer.h"
@@ -14,7 +15,6 @@
 #include <unistd.h>
 #endif
 #if defined(__linux__)
-#include <alsa/asoundlib.h>
 #include <dlfcn.h>
 #include <link.h>
 
@@ -58,7 +58,8 @@ std::mutex& Calls() {
 // marked never to be unloaded.
 void ReleaseProbingMemory() {
 #if defined(__linux__) && !MURMEX_UNDER_ASAN && !MURMEX_UNDER_TSAN
-    snd_config_update_free_global();
+    if (portaudio::Pa().AlsaConfigFree)
+        portaudio::Pa().AlsaConfigFree();
 #elif defined(__linux__)
     dl_iterate_phdr(
         [](dl_phdr_info* info, std::size_t, void*) {
@@ -75,9 +76,9 @@ void ReleaseProbingMemory() {
 // PortAudio's outputs now, in its order, with their names. Under Lock(), PortAudio initialised.
 std::vector<std::pair<PaDeviceIndex, std::string>> ListOutputs() {
     std::vector<std::pair<PaDeviceIndex, std::string>> outputs;
-    const PaDeviceIndex count = Pa_GetDeviceCount();
+    const PaDeviceIndex count = portaudio::Pa().GetDeviceCount();
     for (PaDeviceIndex i = 0; i < count; ++i) {
-        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        const PaDeviceInfo* info = portaudio::Pa().GetDeviceInfo(i);
         if (info && info->maxOutputChannels > 0)
             outputs.emplace_back(i, info->name ? info->name : "");
     }
@@ -85,8 +86,9 @@ std::vector<std::pair<PaDeviceIndex, std::string>> ListOutputs() {
 }
 
 void ReadDefault(Host& host) {
-    host.defaultOutput = Pa_GetDefaultOutputDevice();
-    const PaDeviceInfo* info = host.defaultOutput == paNoDevice ? nullptr : Pa_GetDeviceInfo(host.defaultOutput);
+    host.defaultOutput = portaudio::Pa().GetDefaultOutputDevice();
+    const PaDeviceInfo* info =
+        host.defaultOutput == paNoDevice ? nullptr : portaudio::Pa().GetDeviceInfo(host.defaultOutput);
     host.defaultName = info && info->name ? info->name : "";
 }
 
@@ -127,7 +129,7 @@ bool Start() {
 #endif
         const auto lock = Lock();
         QuietStderr quiet;
-        if (Pa_Initialize() == paNoError) {
+        if (portaudio::Load() && portaudio::Pa().Initialize() == paNoError) {
             host->started = true;
             for (auto& [device, name] : ListOutputs()) {
                 host->outputs.push_back(device);
@@ -256,12 +258,12 @@ bool Refresh() {
     auto* host = new Host(*old);
     {
         QuietStderr quiet;
-        Pa_Terminate();
+        portaudio::Pa().Terminate();
         // PortAudio down would leave every device id without a device; the next refresh tries again.
         std::vector<std::pair<PaDeviceIndex, std::string>> outputs;
         host->defaultOutput = paNoDevice;
         host->defaultName.clear();
-        if (Pa_Initialize() == paNoError) {
+        if (portaudio::Pa().Initialize() == paNoError) {
             outputs = ListOutputs();
             ReadDefault(*host);
         }

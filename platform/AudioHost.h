@@ -86,10 +86,11 @@ bool Refresh();
 void CountOpenStream(int change);
 int OpenStreams();
 
-// PortAudio's calls that stop a stream at once and that close it. Only tests replace them, to make them
-// fail; a replacement must be in place before the call it stands in for begins.
-inline std::atomic<PaError (*)(PaStream*)> AbortStream{Pa_AbortStream};
-inline std::atomic<PaError (*)(PaStream*)> CloseStream{Pa_CloseStream};
+// Replacements of PortAudio's calls that stop a stream at once and that close it; null (PortAudio's own) unless
+// a test puts one in place to make them fail. A replacement must be in place before the call it stands in
+// for begins.
+inline std::atomic<PaError (*)(PaStream*)> AbortStream{nullptr};
+inline std::atomic<PaError (*)(PaStream*)> CloseStream{nullptr};
 
 // Keeps the library's chatter (ALSA and JACK probing) out of the user's terminal while it lives.
 // Process-wide: other threads' stderr output is lost meanwhile, so keep it short.

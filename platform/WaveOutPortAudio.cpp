@@ -1,5 +1,6 @@
 // The wave-out over PortAudio: where no sound server answers, and on other systems.
 #include "platform/AudioHost.h"
+#include "platform/PortAudioLib.h"
 #include "platform/WaveOutDevice.h"
 
 #include <portaudio.h>
@@ -17,6 +18,12 @@ constexpr unsigned long kCallbacksPerSecond = 20;
 
 // PortAudio's own error codes (negative) travel as codes above this base.
 constexpr MMRESULT kPortAudioBase = 0x10000;
+
+// A call a test has put in place of the library's own, or the library's.
+PaError (*Replaced(const std::atomic<PaError (*)(PaStream*)>& replacement, PaError (*own)(PaStream*)))(PaStream*) {
+    const auto replaced = replacement.load();
+    return replaced ? replaced : own;
+}
 
 MMRESULT FromPortAudio(PaError error) {
     return error == paNoError ? MMSYSERR_NOERROR : kPortAudioBase + static_cast<MMRESULT>(-error);
@@ -94,7 +101,7 @@ int PlayCallback(const void*, void* output, unsigned long frameCount, const PaSt
 bool StreamParameters(int deviceId, PaStreamParameters& params) {
     params = {};
     params.device = audiohost::OutputDevice(deviceId);
-    const PaDeviceInfo* info = params.device == paNoDevice ? nullptr : Pa_GetDeviceInfo(params.device);
+    const PaDeviceInfo* info = params.device == paNoDevice ? nullptr : portaudio::Pa().GetDeviceInfo(params.device);
     if (!info)
         return false;
     params.channelCount = std::min(2, info->maxOutputChannels);
@@ -106,9 +113,9 @@ bool StreamParameters(int deviceId, PaStreamParameters& params) {
 PaError OpenStream(PaStream** stream, const PaStreamParameters& params, const WaveFormatEx& format,
                    PaStreamCallback* callback, void* user) {
     audiohost::QuietStderr quiet;
-    return Pa_OpenStream(stream, nullptr, &params, format.nSamplesPerSec,
-                         std::max(64ul, format.nSamplesPerSec / kCallbacksPerSecond), paClipOff | paDitherOff, callback,
-                         user);
+    return portaudio::Pa().OpenStream(stream, nullptr, &params, format.nSamplesPerSec,
+                                      std::max(64ul, format.nSamplesPerSec / kCallbacksPerSecond),
+                                      paClipOff | paDitherOff, callback, user);
 }
 
 int NeverCalled(const void*, void*, unsigned long, const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void*) {
@@ -121,7 +128,7 @@ bool PortAudioDevice::Ended() const {
     PaError active = 0;
     {
         const auto lock = audiohost::Lock();
-        active = Pa_IsStreamActive(stream);
+        active = portaudio::Pa().IsStreamActive(stream);
     }
     return active != 1 && Queued(header);
 }
@@ -134,17 +141,17 @@ MMRESULT PortAudioDevice::Play(WaveHeader& queued, std::uint64_t plays) {
     playsLeft = plays;
     lastSampleHeardAt = -1;
     const auto lock = audiohost::Lock();
-    if (Pa_IsStreamStopped(stream) == 0)
-        Pa_StopStream(stream); // an earlier buffer ran to its end
-    return FromPortAudio(Pa_StartStream(stream));
+    if (portaudio::Pa().IsStreamStopped(stream) == 0)
+        portaudio::Pa().StopStream(stream); // an earlier buffer ran to its end
+    return FromPortAudio(portaudio::Pa().StartStream(stream));
 }
 
 MMRESULT PortAudioDevice::Stop() {
     const auto lock = audiohost::Lock();
-    const PaError stopped = Pa_IsStreamStopped(stream); // 1, 0 or an error
+    const PaError stopped = portaudio::Pa().IsStreamStopped(stream); // 1, 0 or an error
     PaError error = stopped < 0 ? stopped : paNoError;
     if (stopped == 0)
-        error = audiohost::AbortStream.load()(stream);
+        error = Replaced(audiohost::AbortStream, portaudio::Pa().AbortStream)(stream);
     if (error == paNoError)
         position = 0;
     return FromPortAudio(error);
@@ -154,7 +161,7 @@ MMRESULT PortAudioDevice::Release() {
     PaError error = paNoError;
     {
         const auto lock = audiohost::Lock();
-        error = audiohost::CloseStream.load()(stream);
+        error = Replaced(audiohost::CloseStream, portaudio::Pa().CloseStream)(stream);
     }
     if (error == paNoError)
         audiohost::CountOpenStream(-1);
@@ -199,14 +206,16 @@ bool Gone(int deviceId, const WaveFormatEx& format) {
     PaStream* stream = nullptr;
     const PaError error = OpenStream(&stream, params, format, NeverCalled, nullptr);
     if (error == paNoError)
-        Pa_CloseStream(stream); // never started, so nothing of it can still run
+        portaudio::Pa().CloseStream(stream); // never started, so nothing of it can still run
     return error != paNoError && error != paDeviceUnavailable;
 }
 
 std::string ErrorText(MMRESULT code) {
+    if (!portaudio::Load())
+        return {};
     if (code > kPortAudioBase && code - kPortAudioBase <= static_cast<MMRESULT>(-paNotInitialized) &&
         code - kPortAudioBase >= static_cast<MMRESULT>(-paBadBufferPtr))
-        return Pa_GetErrorText(-static_cast<PaError>(code - kPortAudioBase));
+        return portaudio::Pa().GetErrorText(-static_cast<PaError>(code - kPortAudioBase));
     return {};
 }
 
