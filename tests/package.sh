@@ -22,7 +22,7 @@ field() {
 [[ "$(field Architecture)" == "$(dpkg --print-architecture)" ]] || fail "architecture $(field Architecture)"
 [[ -n "$(field Maintainer)" && -n "$(field Description)" ]] || fail "no maintainer or description"
 depends=$(field Depends)
-for need in libportaudio2 libqt6widgets6 libqt6network6 libqt6dbus6 libasound2-plugins; do
+for need in libportaudio2 libpulse0 libqt6widgets6 libqt6dbus6 libasound2-plugins; do
     [[ ",$depends" == *", $need"* || "$depends" == "$need"* ]] || fail "Depends lacks $need: $depends"
 done
 
