@@ -263,6 +263,7 @@ int TWOThread::ChosenId() const {
     return platform::audiohost::OutputDeviceOfKey(m_chosenKey);
 }
 
+// The player tests its flags under the wake-up lock before it waits, so a wake-up cannot slip in between.
 void TWOThread::Wake() {
     {
         const std::lock_guard lock(m_wakeMutex);
@@ -380,10 +381,7 @@ void TWOThread::Tell(const char* warning, const QString& notice) {
 
 void TWOThread::Terminate() {
     m_terminated.store(true);
-    { // the player tests the flag under this lock before it waits, so the wake-up cannot slip in between
-        const std::lock_guard lock(m_wakeMutex);
-    }
-    m_wake.notify_all();
+    Wake();
 }
 
 void TWOThread::ShowError() {

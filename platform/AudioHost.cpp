@@ -104,8 +104,13 @@ bool PortAudioForced() {
 }
 
 #if MURMEX_HAVE_SOUND_SERVER
-std::shared_ptr<const std::vector<soundserver::Output>> ServerOutputs() {
-    return soundserver::Outputs();
+// The server's entry for a device id (-1 is the default entry, as 0 is), as last read; `get` picks what of it.
+template <typename Get> std::string ServerOutput(int deviceId, Get get) {
+    const auto outputs = soundserver::Outputs();
+    const int at = deviceId == -1 ? 0 : deviceId;
+    if (at < 0 || at >= static_cast<int>(outputs->size()))
+        return {};
+    return get((*outputs)[static_cast<std::size_t>(at)]);
 }
 #endif
 
@@ -161,7 +166,7 @@ int OutputDeviceCount() {
     const Host* host = Current();
 #if MURMEX_HAVE_SOUND_SERVER
     if (host && host->server)
-        return static_cast<int>(ServerOutputs()->size());
+        return static_cast<int>(soundserver::Outputs()->size());
 #endif
     return host ? static_cast<int>(host->outputs.size()) : 0;
 }
@@ -188,12 +193,8 @@ std::string OutputDeviceName(int deviceId) {
     if (!host)
         return {};
 #if MURMEX_HAVE_SOUND_SERVER
-    if (host->server) {
-        const auto outputs = ServerOutputs();
-        const int at = deviceId == -1 ? 0 : deviceId;
-        return at >= 0 && at < static_cast<int>(outputs->size()) ? (*outputs)[static_cast<std::size_t>(at)].name
-                                                                 : std::string();
-    }
+    if (host->server)
+        return ServerOutput(deviceId, [](const soundserver::Output& output) { return output.name; });
 #endif
     if (deviceId == -1)
         return host->defaultName;
@@ -207,12 +208,8 @@ std::string OutputDeviceKey(int deviceId) {
     if (!host)
         return {};
 #if MURMEX_HAVE_SOUND_SERVER
-    if (host->server) {
-        const auto outputs = ServerOutputs();
-        const int at = deviceId == -1 ? 0 : deviceId;
-        return at >= 0 && at < static_cast<int>(outputs->size()) ? (*outputs)[static_cast<std::size_t>(at)].key
-                                                                 : std::string();
-    }
+    if (host->server)
+        return ServerOutput(deviceId, [](const soundserver::Output& output) { return output.key; });
 #endif
     return OutputDeviceName(deviceId);
 }
@@ -223,7 +220,7 @@ int OutputDeviceOfKey(const std::string& key) {
         return -2;
 #if MURMEX_HAVE_SOUND_SERVER
     if (host->server) {
-        const auto outputs = ServerOutputs();
+        const auto outputs = soundserver::Outputs();
         for (std::size_t i = 0; i < outputs->size(); ++i) {
             if ((*outputs)[i].key == key)
                 return static_cast<int>(i);

@@ -268,13 +268,13 @@ std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, 
         error = FromServer(PA_ERR_CONNECTIONTERMINATED);
         return nullptr;
     }
-    pa_sample_spec spec{PA_SAMPLE_S16LE, format.nSamplesPerSec, 2};
+    pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, format.nSamplesPerSec, 2};
     pa_channel_map map;
     pa_channel_map_init_stereo(&map);
     pa_proplist* properties = pa_proplist_new();
     const std::string name = title.empty() ? std::string("Murmex") : title;
     pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, name.c_str());
-    device->stream = pa_stream_new_with_proplist(context, name.c_str(), &spec, &map, properties);
+    device->stream = pa_stream_new_with_proplist(context, name.c_str(), &sampleFormat, &map, properties);
     pa_proplist_free(properties);
     if (!device->stream) {
         error = FromServer(pa_context_errno(context));
@@ -292,7 +292,7 @@ std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, 
         d);
     pa_buffer_attr attributes;
     attributes.maxlength = static_cast<std::uint32_t>(-1);
-    attributes.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kServerBuffer, &spec));
+    attributes.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kServerBuffer, &sampleFormat));
     attributes.prebuf = static_cast<std::uint32_t>(-1);
     attributes.minreq = attributes.tlength / 2;
     attributes.fragsize = static_cast<std::uint32_t>(-1);

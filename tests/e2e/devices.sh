@@ -5,17 +5,6 @@ source "$(dirname "$0")/lib.sh"
 
 readonly GENERATOR=(107 535)
 
-# Starts the generator and checks that the sound reaches the second sink and nothing reaches the first.
-start_on_second_sink() {
-    local mark1 mark2 at
-    mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
-    mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
-    click "${GENERATOR[@]}"
-    at=$(wait_sound "$mark2" "$MURMEX_TEST_MONITOR_2") || fail "nothing reached the chosen output"
-    expect_sound "$MURMEX_TEST_MONITOR_2" "$at" "$(recorded_after "$at" 0.8 "$MURMEX_TEST_MONITOR_2")" --sound 3000
-    expect_sound "$MURMEX_TEST_MONITOR" "$mark1" "$(monitor_mark "$MURMEX_TEST_MONITOR")" --silent "$SILENCE_LEVEL"
-}
-
 stop_and_expect_silence() {
     local mark
     mark=$(monitor_mark "$MURMEX_TEST_MONITOR_2")

@@ -22,6 +22,10 @@ step() {
     echo "--- $*"
 }
 
+now_ms() {
+    echo $(($(date +%s%N) / 1000000))
+}
+
 # --- What a test starts ends with it, whatever happens: the processes given to `own` are killed when the
 # script exits, and then the commands given to `at_exit` run, in the order given (each one to put back what the
 # test took away from the environment, for the tests after it).
@@ -269,6 +273,44 @@ wait_silence() {
         sleep 0.1
     done
     return 1
+}
+
+# NAME from soundcheck's figures, read from stdin.
+field() {
+    sed -n "s/.*\b$1=\([^ ]*\).*/\1/p"
+}
+
+# Clicks the generator and checks that the sound reaches the second sink (within SOUND_WAIT seconds) and
+# nothing reaches the first.
+start_on_second_sink() {
+    local mark1 mark2 at
+    mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
+    mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
+    click 107 535
+    at=$(wait_sound "$mark2" "$MURMEX_TEST_MONITOR_2") || fail "nothing reached the chosen output"
+    expect_sound "$MURMEX_TEST_MONITOR_2" "$at" "$(recorded_after "$at" 0.8 "$MURMEX_TEST_MONITOR_2")" --sound 3000
+    expect_sound "$MURMEX_TEST_MONITOR" "$mark1" "$(monitor_mark "$MURMEX_TEST_MONITOR")" --silent "$SILENCE_LEVEL"
+}
+
+# On the sound server: the audio page's down arrow steps from the default through the first sink, the second
+# and back to the default, each stored by its key (the INI file doubles a leading @).
+expect_outputs_stepped() {
+    local keys=()
+    click "${AUDIO_TAB[@]}"
+    for _ in 1 2 3; do
+        step_output_down
+        keys+=("$(grep '^Object1Name=' "$OUTPUT_INI")")
+    done
+    [[ "${keys[*]}" == "Object1Name=$MURMEX_TEST_SINK Object1Name=$MURMEX_TEST_SINK_2 Object1Name=@@DEFAULT_SINK@" ]] ||
+        fail "the outputs stepped through: ${keys[*]}"
+}
+
+# The desktop's mixer lists the program's stream as Murmex, named by the noise NAME.
+expect_mixer_names() {
+    local inputs
+    inputs=$(pactl list sink-inputs)
+    grep -q 'application.name = "Murmex"' <<<"$inputs" || fail "the mixer does not name Murmex: $inputs"
+    grep -q "media.name = \"$1\"" <<<"$inputs" || fail "the mixer does not name the noise: $inputs"
 }
 
 # Figures of MONITOR between FROM and TO, checked against the soundcheck CONDITIONS given (--sound LEVEL,

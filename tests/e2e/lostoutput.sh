@@ -6,10 +6,6 @@ source "$(dirname "$0")/lib.sh"
 
 readonly LAMP=(760 41) GENERATOR=(107 535)
 
-ms_now() {
-    echo $(($(date +%s%N) / 1000000))
-}
-
 new_config_home
 seed_settings $'Value_L=100\nValue_R=100\nNoise_Num=5'
 start_murmex_copy
@@ -31,11 +27,11 @@ own "$sampler"
 
 step "the second sink goes: the noise is heard on the default sink within 12 seconds"
 mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
-unloaded=$(ms_now)
+unloaded=$(now_ms)
 bash "$MURMEX_TEST_PULSE_CTL" unload-2
 at=$(SOUND_WAIT=12 wait_sound "$mark1" "$MURMEX_TEST_MONITOR") || fail "nothing reached the default sink"
-echo "heard on the default sink $(($(ms_now) - unloaded)) ms after the unload"
-(($(ms_now) - unloaded <= 12000)) || fail "the default sink heard the noise only after 12 s"
+echo "heard on the default sink $(($(now_ms) - unloaded)) ms after the unload"
+(($(now_ms) - unloaded <= 12000)) || fail "the default sink heard the noise only after 12 s"
 # An unplugged output stays away for a while: the noise plays on on the default sink meanwhile. (The
 # program looks for its output once a second; an absence shorter than that may go unnoticed, and the
 # server never moves the stream back by itself.)
@@ -43,14 +39,14 @@ expect_sound "$MURMEX_TEST_MONITOR" "$at" "$(recorded_after "$at" 2.5)" --sound 
 expect_no_error_box "after the output went"
 
 step "the second sink is back: the noise is back on it within 5 seconds, and only there"
-loaded=$(ms_now)
+loaded=$(now_ms)
 mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
 bash "$MURMEX_TEST_PULSE_CTL" load-2
 at=$(SOUND_WAIT=6 wait_sound "$mark2" "$MURMEX_TEST_MONITOR_2") ||
     fail "nothing came back to the second sink; the program said: $(grep Murmex: "$MURMEX_TEST_TMP/murmex.$$.log")
 $(pactl list short sinks; pactl list short sink-inputs)"
-echo "heard on the second sink again $(($(ms_now) - loaded)) ms after the reload"
-(($(ms_now) - loaded <= 5000)) || fail "the second sink heard the noise again only after 5 s"
+echo "heard on the second sink again $(($(now_ms) - loaded)) ms after the reload"
+(($(now_ms) - loaded <= 5000)) || fail "the second sink heard the noise again only after 5 s"
 expect_sound "$MURMEX_TEST_MONITOR_2" "$at" "$(recorded_after "$at" 0.8 "$MURMEX_TEST_MONITOR_2")" --sound 3000
 wait_silence "$(monitor_mark "$MURMEX_TEST_MONITOR")" "$MURMEX_TEST_MONITOR" >/dev/null ||
     fail "the default sink still plays the noise"

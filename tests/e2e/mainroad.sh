@@ -40,10 +40,6 @@ drag_slider() {
     sleep 0.2
 }
 
-field() { # NAME from soundcheck's figures
-    sed -n "s/.*\b$1=\([^ ]*\).*/\1/p"
-}
-
 new_config_home
 seed_settings $'Value_L=100\nValue_R=100\nNoise_Num=1'
 start_murmex_copy

@@ -6,10 +6,6 @@ source "$(dirname "$0")/lib.sh"
 
 readonly MINIMISE=(761 16) NOISE_6=(361 328)
 
-now_ms() {
-    echo $(($(date +%s%N) / 1000000))
-}
-
 # Starts another copy of PROGRAM and checks that it ends on its own with status 0; prints how long it ran (for the
 # log only: a sanitizer build on a busy machine takes a second just to start).
 second_copy() {

@@ -9,30 +9,13 @@ source "$(dirname "$0")/lib.sh"
 readonly LAMP=(760 41) GENERATOR=(107 535)
 unset MURMEX_SOUND_PATH
 
-ms_now() {
-    echo $(($(date +%s%N) / 1000000))
-}
-
-field() { # NAME from soundcheck's figures
-    sed -n "s/.*\b$1=\([^ ]*\).*/\1/p"
-}
-
 # Waits up to SECONDS for sound on MONITOR after MARK and says how long it took from START (ms).
 heard_within() {
     local seconds=$1 monitor=$2 mark=$3 start=$4 what=$5 at
     at=$(SOUND_WAIT=$seconds wait_sound "$mark" "$monitor") || fail "$what: nothing heard within $seconds s"
-    echo "$what: heard after $(($(ms_now) - start)) ms"
-    (($(ms_now) - start <= seconds * 1000)) || fail "$what: heard only after $(($(ms_now) - start)) ms"
+    echo "$what: heard after $(($(now_ms) - start)) ms"
+    (($(now_ms) - start <= seconds * 1000)) || fail "$what: heard only after $(($(now_ms) - start)) ms"
     expect_sound "$monitor" "$at" "$(recorded_after "$at" 0.5 "$monitor")" --sound 3000 >/dev/null
-}
-
-start_on_second_sink() {
-    local mark1 mark2
-    mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
-    mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
-    click "${GENERATOR[@]}"
-    heard_within 5 "$MURMEX_TEST_MONITOR_2" "$mark2" "$(ms_now)" "the start"
-    expect_sound "$MURMEX_TEST_MONITOR" "$mark1" "$(monitor_mark "$MURMEX_TEST_MONITOR")" --silent "$SILENCE_LEVEL"
 }
 
 new_config_home
@@ -41,22 +24,12 @@ start_murmex_copy
 at_exit 'bash "$MURMEX_TEST_PULSE_CTL" load-2'
 
 step "the arrows step through the desktop's default and the server's two outputs, stored by their keys"
-click "${AUDIO_TAB[@]}"
-keys=()
-for _ in 1 2 3; do
-    step_output_down
-    keys+=("$(grep '^Object1Name=' "$OUTPUT_INI")")
-done
-# (The INI file doubles a leading @.)
-[[ "${keys[*]}" == "Object1Name=murmex_test Object1Name=murmex_test_2 Object1Name=@@DEFAULT_SINK@" ]] ||
-    fail "the outputs stepped through: ${keys[*]}"
+expect_outputs_stepped
 choose_output "$MURMEX_TEST_SINK_2"
 
 step "the chosen output plays, alone, and the mixer names the stream"
-start_on_second_sink
-inputs=$(pactl list sink-inputs)
-grep -q 'application.name = "Murmex"' <<<"$inputs" || fail "the mixer does not name Murmex: $inputs"
-grep -q 'media.name = "Morpheus"' <<<"$inputs" || fail "the mixer does not name the noise: $inputs"
+SOUND_WAIT=5 start_on_second_sink
+expect_mixer_names Morpheus
 full=$(expect_sound "$MURMEX_TEST_MONITOR_2" "$(monitor_mark "$MURMEX_TEST_MONITOR_2")" \
     "$(recorded_after "$(monitor_mark "$MURMEX_TEST_MONITOR_2")" 1 "$MURMEX_TEST_MONITOR_2")" --sound 3000)
 
@@ -74,9 +47,9 @@ awk -v h="$(field rms_left <<<"$half")" -v f="$(field rms_left <<<"$full")" \
 step "the chosen output goes: heard on the default within 2 s; back: on it again within 2 s, and only there"
 mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
 bash "$MURMEX_TEST_PULSE_CTL" unload-2 # ends the sink's recorder first, then unloads the sink
-heard_within 2 "$MURMEX_TEST_MONITOR" "$mark1" "$(ms_now)" "the output away"
+heard_within 2 "$MURMEX_TEST_MONITOR" "$mark1" "$(now_ms)" "the output away"
 mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
-loaded=$(ms_now)
+loaded=$(now_ms)
 bash "$MURMEX_TEST_PULSE_CTL" load-2
 heard_within 2 "$MURMEX_TEST_MONITOR_2" "$mark2" "$loaded" "the output back"
 wait_silence "$(monitor_mark "$MURMEX_TEST_MONITOR")" "$MURMEX_TEST_MONITOR" >/dev/null ||
@@ -89,7 +62,7 @@ for round in 1 2 3; do
     [[ "$(pixel "${LAMP[@]}")" == FF0000 ]] || fail "round $round: the lamp is $(pixel "${LAMP[@]}") without a server"
     mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
     bash "$MURMEX_TEST_PULSE_CTL" start
-    heard_within 3 "$MURMEX_TEST_MONITOR_2" "$mark2" "$(ms_now)" "round $round"
+    heard_within 3 "$MURMEX_TEST_MONITOR_2" "$mark2" "$(now_ms)" "round $round"
     [[ "$(pixel "${LAMP[@]}")" == FF0000 ]] || fail "round $round: the lamp is $(pixel "${LAMP[@]}")"
 done
 expect_no_error_box "after the restarts"
@@ -104,5 +77,5 @@ close_murmex
 
 step "after a restart of the program the chosen output still plays, alone"
 start_murmex "$PROGRAM"
-start_on_second_sink
+SOUND_WAIT=5 start_on_second_sink
 close_murmex

@@ -20,10 +20,6 @@ server_start() {
     SERVER_AWAY=""
 }
 
-now_ms() {
-    echo $(($(date +%s%N) / 1000000))
-}
-
 status_field() { # NAME from the program's /proc status, as a number
     awk -v n="$1:" '$1 == n { print $2 }' "/proc/$MURMEX_PID/status"
 }
