@@ -1,6 +1,6 @@
 // The wave-out over the desktop's sound server: one stream per open device, fed from the one buffer in its
-// write callback on the main loop's thread. The server holds two seconds of sound and asks for more when one
-// is left, so a loop that never changes wakes the program about once a second; the volume is the stream's
+// write callback on the main loop's thread. The server holds three seconds of sound and asks for more when two
+// are left, so a loop that never changes wakes the program about once a second; the volume is the stream's
 // own on the server, heard at once whatever the buffer, and a stop corks and flushes the stream at once.
 #include "platform/AudioHost.h"
 #include "platform/SoundServer.h"
@@ -18,7 +18,13 @@ MMRESULT FromServer(int error) {
     return kServerBase + static_cast<MMRESULT>(error > 0 ? error : PA_ERR_UNKNOWN);
 }
 
-constexpr pa_usec_t kServerBuffer = 2 * PA_USEC_PER_SEC;
+// The server holds three seconds of the loop and asks for more a second at a time, so the stream wakes
+// us about once a second. What is left between the two (the buffer less twice the request) is the
+// latency the server asks of its output for this stream: one second here, so that an output playing
+// only this stream renders it in large blocks. A request of half the buffer or more would leave none,
+// and the server would then run the output at its smallest latency, waking every half millisecond.
+constexpr pa_usec_t kServerBuffer = 3 * PA_USEC_PER_SEC;
+constexpr pa_usec_t kServerRequest = PA_USEC_PER_SEC;
 
 pa_volume_t ServerVolume(std::uint32_t gain) {
     return gain >= 0xFFFF ? PA_VOLUME_NORM : pa_sw_volume_from_linear(gain / 65535.0);
@@ -294,7 +300,7 @@ std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, 
     attributes.maxlength = static_cast<std::uint32_t>(-1);
     attributes.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kServerBuffer, &sampleFormat));
     attributes.prebuf = static_cast<std::uint32_t>(-1);
-    attributes.minreq = attributes.tlength / 2;
+    attributes.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(kServerRequest, &sampleFormat));
     attributes.fragsize = static_cast<std::uint32_t>(-1);
     d->lastSet = StreamVolume(ProgramVolume());
     const bool chosen = d->key != soundserver::kDefaultKey;
