@@ -5,6 +5,7 @@
 #include "app/AutoOff.h"
 #include "app/SettingsPages.h"
 #include "i18n/Help.h"
+#include "platform/AudioHost.h"
 #include "ui/LImage.h"
 #include "ui/Surfaces.h"
 
@@ -91,6 +92,7 @@ void TfmMain::ApplyLanguage() {
         FillHelp(*fmHelp, Lang_Num);
         ShowTexts(*this, *fmHelp);
         ShowGeneratorAndNoiseHints(*this, *fmHelp);
+        platform::audiohost::SetDefaultOutputLabel(fmHelp->Str_DefaultOutput.toStdString());
     }
     if (const std::optional<LanguagePictures> pictures = PicturesFor(Lang_Num))
         ShowLanguagePictures(*this, *pictures);

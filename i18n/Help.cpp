@@ -31,6 +31,7 @@ constexpr HelpText kTexts[] = {
     {&H::Str_Hint_Min, "Minimize the program to Tray", "Свернуть программу в Tray"},
     {&H::Str_Hint_Close, "Exit", "Выйти из программы"},
     {&H::Str_AudioDevice, "Audio device:", "Аудио устройство:"},
+    {&H::Str_DefaultOutput, "Default", "По умолчанию"},
     {&H::Str_ShowSPDIF, "Show SPDIF device", "Показывать SPDIF устройства"},
     {&H::Str_Hint_Off_1, "OFF after...", "Завершение работы через..."},
     {&H::Str_Off_Close, "Close Murmex", "Закрыть программу"},

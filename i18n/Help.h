@@ -45,6 +45,7 @@ struct TfmHelp {
     QString Str_Hint_Min;
     QString Str_Hint_Close;
     QString Str_AudioDevice;
+    QString Str_DefaultOutput;
     QString Str_ShowSPDIF;
     QString Str_Hint_Off_1;
     QString Str_Off_Close;

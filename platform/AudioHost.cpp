@@ -244,6 +244,15 @@ void SetChangeObserver(std::function<void()> observer) {
 #endif
 }
 
+void SetDefaultOutputLabel(const std::string& label) {
+#if MURMEX_HAVE_SOUND_SERVER
+    if (OnSoundServer())
+        soundserver::SetDefaultLabel(label);
+#else
+    (void)label;
+#endif
+}
+
 bool Refresh() {
     const Host* old = Current();
     if (!old || !old->started || old->server)

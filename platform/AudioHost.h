@@ -68,11 +68,16 @@ std::string OutputDeviceKey(int deviceId);
 // The device id whose key is `key` now, or -2 when none is listed.
 int OutputDeviceOfKey(const std::string& key);
 
-// `observer` is called on another thread, and must return at once, whenever the list of outputs has changed
-// or the program's volume was changed outside it (in the desktop's mixer). One observer; an empty one ends
-// the calls, and once this returns no call of the one before is still running. Never called on the
-// PortAudio path, whose list is read once.
+// `observer` is called on another thread (or on SetDefaultOutputLabel's), and must return at once, whenever the list of
+// outputs has changed or the program's volume was changed outside it (in the desktop's mixer). One observer; an empty
+// one ends the calls, and once this returns no call of the one before is still running. Never called on the PortAudio
+// path, whose list is read once.
 void SetChangeObserver(std::function<void()> observer);
+
+// The word that names the entry standing for the desktop's default output, in the interface's language
+// ("Default" until set); a change renames the entry and is told to the observer. Nothing on the PortAudio
+// path, which has no such entry.
+void SetDefaultOutputLabel(const std::string& label);
 
 // Reads PortAudio's device list again (Pa_Terminate and Pa_Initialize, under Lock()). Pa_Terminate would
 // close every open stream under its owner's feet, so nothing is done while a stream is open anywhere in the

@@ -54,6 +54,10 @@ struct Engine {
     std::mutex tableMutex;
     std::shared_ptr<const std::vector<Output>> outputs = std::make_shared<std::vector<Output>>();
     std::string defaultSink;
+
+    // The default entry's name: this label, and the default output's description in brackets.
+    std::string defaultLabel = "Default";
+    std::string defaultDescription;
 };
 
 // Never destroyed: streams of players that outlive the program's orderly end still reach it.
@@ -69,15 +73,19 @@ void Notify() {
         E().observer();
 }
 
+std::string DefaultEntryName(const Engine& e) {
+    return e.defaultDescription.empty() ? e.defaultLabel : e.defaultLabel + " (" + e.defaultDescription + ")";
+}
+
 void Publish() {
     Engine& e = E();
     auto outputs = std::make_shared<std::vector<Output>>();
-    std::string defaultName;
+    e.defaultDescription.clear();
     for (const Output& sink : e.readingSinks) {
         if (sink.key == e.readingDefault)
-            defaultName = sink.name;
+            e.defaultDescription = sink.name;
     }
-    outputs->push_back({kDefaultKey, defaultName.empty() ? "Default" : "Default (" + defaultName + ")"});
+    outputs->push_back({kDefaultKey, DefaultEntryName(e)});
     outputs->insert(outputs->end(), e.readingSinks.begin(), e.readingSinks.end());
     {
         const std::lock_guard lock(e.tableMutex);
@@ -367,6 +375,23 @@ void AddListener(Listener* listener) {
 void RemoveListener(Listener* listener) {
     auto& listeners = E().listeners;
     listeners.erase(std::remove(listeners.begin(), listeners.end(), listener), listeners.end());
+}
+
+void SetDefaultLabel(const std::string& label) {
+    Engine& e = E();
+    const Lock lock;
+    if (label == e.defaultLabel)
+        return;
+    e.defaultLabel = label;
+    {
+        const std::lock_guard tableLock(e.tableMutex);
+        if (e.outputs->empty())
+            return;
+        auto outputs = std::make_shared<std::vector<Output>>(*e.outputs);
+        outputs->front().name = DefaultEntryName(e);
+        e.outputs = std::move(outputs);
+    }
+    Notify();
 }
 
 void SetOutputsObserver(std::function<void()> observer) {

@@ -35,7 +35,7 @@ bool Connected();
 
 struct Output {
     std::string key;  // the sink's own name, or kDefaultKey
-    std::string name; // its description; for the default entry "Default (<the default sink's description>)"
+    std::string name; // its description; for the default entry "<label> (<the default sink's description>)"
 };
 
 // The outputs as last read: the default entry first, then the server's sinks in its order. While the server
@@ -87,6 +87,10 @@ public:
 // Under Lock().
 void AddListener(Listener* listener);
 void RemoveListener(Listener* listener);
+
+// The word the default entry's name begins with ("Default" until set), in the interface's language; the
+// observer hears of the new name.
+void SetDefaultLabel(const std::string& label);
 
 // Called on the main loop's thread (must return at once) whenever the outputs were read again, and when a
 // volume changed outside the program. One observer, set before anything plays.

@@ -137,6 +137,14 @@ TEST_F(ServerTest, TheServersOutputsNamedAsTheDesktopNamesThemAndALoopOnTheChose
 
     std::atomic<int> news{0};
     platform::soundserver::SetOutputsObserver([&news] { ++news; });
+    {
+        SCOPED_TRACE("the default entry speaks the interface's language, and the observer hears of it");
+        platform::audiohost::SetDefaultOutputLabel("По умолчанию");
+        EXPECT_EQ(platform::audiohost::OutputDeviceName(0), "По умолчанию (Built-in Speakers)");
+        EXPECT_EQ(news.load(), 1);
+        platform::audiohost::SetDefaultOutputLabel("Default");
+        news = 0;
+    }
     const Loop loop = MonoLoop(3);
     ASSERT_EQ(platform::WaveOutSetVolume(platform::WAVE_MAPPER, 0x8000u), platform::MMSYSERR_NOERROR);
     TWOThread::Start(loop.item, true, 2, m_heard.Errors(), m_heard.Notices(), QStringLiteral("Pink noise"));
