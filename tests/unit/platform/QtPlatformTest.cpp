@@ -1,19 +1,11 @@
 #include "platform/QtPlatform.h"
 
-#include <gtest/gtest.h>
+#include "TestEnvironment.h"
 
-#include <map>
-#include <string>
+#include <gtest/gtest.h>
 
 namespace murmex::platform {
 namespace {
-
-EnvironmentReader Environment(std::map<std::string, QByteArray> values) {
-    return [values = std::move(values)](const char* name) {
-        const auto it = values.find(name);
-        return it == values.end() ? QByteArray() : it->second;
-    };
-}
 
 TEST(QtPlatform, AWaylandSessionWithAnXDisplayRunsThroughXWayland) {
     EXPECT_EQ(ChooseQtPlatform(Environment({{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":0"}})), "xcb");
