@@ -51,5 +51,21 @@ TEST(QtPlatform, TheArgumentsGainThePlatformUnlessTheCommandLineNamesOne) {
     EXPECT_EQ(x11.Argv()[1], nullptr);
 }
 
+// Qt would abort without a display; a platform that needs none is left to run.
+TEST(QtPlatform, WithoutADisplayOnlyAPlatformThatNeedsNoneRuns) {
+    char program[] = "murmex", option[] = "-platform", offscreen[] = "offscreen", xcb[] = "xcb";
+    char* plain[] = {program, nullptr};
+    char* headless[] = {program, option, offscreen, nullptr};
+    char* x11[] = {program, option, xcb, nullptr};
+    EXPECT_TRUE(LacksDisplay(1, plain, Environment({})));
+    EXPECT_TRUE(LacksDisplay(1, plain, Environment({{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ""}})));
+    EXPECT_TRUE(LacksDisplay(1, plain, Environment({{"QT_QPA_PLATFORM", "wayland;xcb"}})));
+    EXPECT_TRUE(LacksDisplay(3, x11, Environment({{"QT_QPA_PLATFORM", "offscreen"}})));
+    EXPECT_FALSE(LacksDisplay(1, plain, Environment({{"DISPLAY", ":0"}})));
+    EXPECT_FALSE(LacksDisplay(1, plain, Environment({{"WAYLAND_DISPLAY", "wayland-0"}})));
+    EXPECT_FALSE(LacksDisplay(1, plain, Environment({{"QT_QPA_PLATFORM", "offscreen"}})));
+    EXPECT_FALSE(LacksDisplay(3, headless, Environment({})));
+}
+
 } // namespace
 } // namespace murmex::platform
