@@ -27,10 +27,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr milliseconds kAnswerTime{1000};   // a running copy answers within this, or it is taken to hang
-constexpr milliseconds kStartingTime{5000}; // how long a copy that is still starting keeps a later one waiting
-constexpr int kPeerMs = 1000;               // a peer that has not sent its line by then is dropped
-constexpr std::size_t kMaxPeers = 8;        // the others wait in the system's queue, which costs us nothing
+constexpr milliseconds kAnswerTime{1000};    // a running copy answers within this, or it is taken to hang
+constexpr milliseconds kStartingTime{10000}; // how long a copy still starting keeps a later one waiting
+constexpr int kPeerMs = 1000;                // a peer that has not sent its line by then is dropped
+constexpr std::size_t kMaxPeers = 8;         // the others wait in the system's queue, which costs us nothing
 constexpr int kQueue = 16;
 constexpr int kResumeMs = 100; // after an accept that failed for want of descriptors or memory
 constexpr char kShow[] = "show\n";
