@@ -1,5 +1,7 @@
 #include "app/HelpAndWeb.h"
 
+#include "platform/Ownership.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -29,11 +31,11 @@ std::optional<QUrl> WebPage(std::int32_t langNum) {
 }
 
 std::optional<QString> FindHelpFile(const QString& name, const QStringList& folders) {
-    for (const QString& folder : folders) {
-        if (folder.isEmpty())
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        if (folders[i].isEmpty())
             continue;
-        const QFileInfo file(QDir(folder), name);
-        if (file.isFile())
+        const QFileInfo file(QDir(folders[i]), name);
+        if (i == 0 ? platform::IsOwnRegularFile(file.absoluteFilePath()) : file.isFile())
             return file.absoluteFilePath();
     }
     return std::nullopt;

@@ -21,6 +21,8 @@ std::optional<QString> HelpFileName(std::int32_t langNum);
 std::optional<QUrl> WebPage(std::int32_t langNum);
 
 // The absolute path of `name` in the first of `folders` that holds it as a file; empty folders are skipped.
+// The first folder is the working folder, where anybody may have left a file: there it counts only as a
+// regular file of the user's own, never as a link, a FIFO or another user's file.
 std::optional<QString> FindHelpFile(const QString& name, const QStringList& folders);
 
 } // namespace murmex

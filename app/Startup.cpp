@@ -16,6 +16,7 @@
 #include <QApplication>
 
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 
 namespace murmex {
@@ -114,6 +115,11 @@ void EndMurmex(std::unique_ptr<TfmMain>& fmMain, std::unique_ptr<TfmHelp>& fmHel
 }
 
 int RunMurmex(int& argc, char** argv) {
+    // Said plainly, where Qt would abort with advice to reinstall.
+    if (platform::LacksDisplay(argc, argv, platform::ProcessEnvironment)) {
+        std::fputs("Murmex needs a graphical desktop (no DISPLAY or WAYLAND_DISPLAY)\n", stderr);
+        return 1;
+    }
     // Before any thread runs: the sound library's stream threads write to stderr.
     platform::FilterLibraryNoise();
     // The sound system starts here, on the interface thread, and not inside the first player's start. It

@@ -1,5 +1,6 @@
 #include "platform/QtPlatform.h"
 
+#include <QByteArrayList>
 #include <QtGlobal>
 
 namespace murmex::platform {
@@ -28,6 +29,28 @@ QtArguments::QtArguments(int& argc, char** argv, const EnvironmentReader& enviro
     }
     argc = static_cast<int>(m_argv.size());
     m_argv.push_back(nullptr);
+}
+
+bool LacksDisplay(int argc, char** argv, const EnvironmentReader& environment) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    QByteArray platform = environment("QT_QPA_PLATFORM");
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
+            platform = argv[i + 1];
+    }
+    // A list of platforms to try in turn, each with its options after a colon.
+    for (const QByteArray& entry : platform.split(';')) {
+        const QByteArray name = entry.split(':').constFirst().trimmed();
+        if (!name.isEmpty() && !name.startsWith("xcb") && !name.startsWith("wayland"))
+            return false;
+    }
+    return environment("DISPLAY").isEmpty() && environment("WAYLAND_DISPLAY").isEmpty();
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    Q_UNUSED(environment);
+    return false;
+#endif
 }
 
 QByteArray ProcessEnvironment(const char* name) {

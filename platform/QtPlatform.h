@@ -31,6 +31,11 @@ private:
     std::vector<char*> m_argv;
 };
 
+// Whether Qt would have to reach an X or a Wayland display and none is named (DISPLAY, WAYLAND_DISPLAY), where
+// those are the desktop's: Qt would abort. A platform chosen on the command line ("-platform NAME") or in
+// QT_QPA_PLATFORM that needs no display, such as offscreen, needs none.
+bool LacksDisplay(int argc, char** argv, const EnvironmentReader& environment);
+
 // The process's environment.
 QByteArray ProcessEnvironment(const char* name);
 

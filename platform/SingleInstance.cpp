@@ -1,99 +1,153 @@
 #include "platform/SingleInstance.h"
 
-#include <QCryptographicHash>
+#include "platform/Ownership.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
-#include <QStandardPaths>
+#include <QTimer>
 
 #include <cerrno>
+#include <chrono>
 #include <cstddef>
 #include <cstring>
+#include <thread>
 
 #include <fcntl.h>
-#include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace murmex::platform {
 namespace {
 
-constexpr int kAnswerMs = 1000; // a running copy accepts at once: the system queues the connection for it
-constexpr int kTries = 3;       // two copies started at the same moment settle within these
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr milliseconds kAnswerTime{1000};    // a running copy answers within this, or it is taken to hang
+constexpr milliseconds kStartingTime{10000}; // how long a copy still starting keeps a later one waiting
+constexpr int kPeerMs = 1000;                // a peer that has not sent its line by then is dropped
+constexpr std::size_t kMaxPeers = 8;         // the others wait in the system's queue, which costs us nothing
+constexpr int kQueue = 16;
+constexpr int kResumeMs = 100; // after an accept that failed for want of descriptors or memory
 constexpr char kShow[] = "show\n";
 constexpr std::size_t kShowSize = sizeof kShow - 1;
+constexpr char kAnswer[] = "murmex\n";
+constexpr std::size_t kAnswerSize = sizeof kAnswer - 1;
 
-#if defined(__linux__)
-constexpr bool kAbstract = true;
-#else
-constexpr bool kAbstract = false;
-#endif
-
-// The socket's address for `name`; false when the name does not fit.
-bool Address(const QString& name, sockaddr_un& address, socklen_t& size) {
-    const QByteArray bytes = QFile::encodeName(name);
+// The socket's address for `path`; false when the path does not fit.
+bool Address(const QString& path, sockaddr_un& address, socklen_t& size) {
+    const QByteArray bytes = QFile::encodeName(path);
     address = {};
     address.sun_family = AF_UNIX;
-    const std::size_t room = sizeof address.sun_path - 1; // for the leading or the trailing zero byte
-    if (bytes.isEmpty() || std::size_t(bytes.size()) > room)
+    if (bytes.isEmpty() || std::size_t(bytes.size()) >= sizeof address.sun_path) // room for the ending zero
         return false;
-    // An abstract name starts with a zero byte and is exactly as long as given.
-    std::memcpy(address.sun_path + (kAbstract ? 1 : 0), bytes.constData(), std::size_t(bytes.size()));
-    size = socklen_t(offsetof(sockaddr_un, sun_path) + (kAbstract ? 1 : 0) + std::size_t(bytes.size()) +
-                     (kAbstract ? 0 : 1));
+    std::memcpy(address.sun_path, bytes.constData(), std::size_t(bytes.size()));
+    size = socklen_t(offsetof(sockaddr_un, sun_path) + std::size_t(bytes.size()) + 1);
     return true;
 }
 
-int NewSocket() {
-    return socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+bool PeerIsThisUser(int fd) {
+#if defined(SO_PEERCRED)
+    ucred credentials{};
+    socklen_t length = sizeof credentials;
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 && credentials.uid == geteuid();
+#else
+    uid_t uid = 0;
+    gid_t gid = 0;
+    return getpeereid(fd, &uid, &gid) == 0 && uid == geteuid();
+#endif
 }
 
-// Waits up to kAnswerMs for `events` on `fd`.
-bool WaitFor(int fd, short events) {
-    pollfd entry{fd, events, 0};
-    int ready = 0;
-    do {
-        ready = poll(&entry, 1, kAnswerMs);
-    } while (ready < 0 && errno == EINTR);
-    return ready == 1 && (entry.revents & events);
-}
-
-// Asks the copy listening on `name` to show itself; false when none answers.
-bool AskRunningCopy(const QString& name) {
-    sockaddr_un address;
-    socklen_t size = 0;
-    if (!Address(name, address, size))
+// Sets a blocking socket's send or receive wait to what is left until `deadline`; false when nothing is left.
+bool WaitUntil(int fd, int option, Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+    if (left.count() <= 0)
         return false;
-    const int fd = NewSocket();
+    timeval wait{};
+    wait.tv_sec = time_t(left.count() / 1000000);
+    wait.tv_usec = suseconds_t(left.count() % 1000000);
+    return setsockopt(fd, SOL_SOCKET, option, &wait, sizeof wait) == 0;
+}
+
+enum class Asked {
+    Answered, // a running copy of this user said it will show itself
+    Nobody,   // no socket there, or nobody listens on it
+    Silent,   // someone listens but has not answered in time, or is not this user
+    Unknown,  // this copy could not ask
+};
+
+// Asks the copy listening at `address` to show itself, and waits up to kAnswerTime for its answer.
+Asked AskRunningCopy(const sockaddr_un& address, socklen_t size) {
+    const auto deadline = Clock::now() + kAnswerTime;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return false;
-    bool asked = false;
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), size) == 0 ||
-        ((errno == EINPROGRESS || errno == EAGAIN) && WaitFor(fd, POLLOUT))) {
-        int error = 0;
-        socklen_t length = sizeof error;
-        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) {
-            asked = true; // it listens: it is there, whether or not the request gets through
-            std::size_t sent = 0;
-            while (sent < kShowSize && WaitFor(fd, POLLOUT)) {
-                const ssize_t n = send(fd, kShow + sent, kShowSize - sent, MSG_NOSIGNAL);
-                if (n <= 0 && errno != EINTR && errno != EAGAIN)
-                    break;
-                sent += n > 0 ? std::size_t(n) : 0;
-            }
+        return Asked::Unknown;
+    Asked asked = Asked::Silent;
+    // The system queues a connection even for a copy that never reads it: only the answer counts.
+    int connected = -1;
+    while (WaitUntil(fd, SO_SNDTIMEO, deadline) &&
+           (connected = connect(fd, reinterpret_cast<const sockaddr*>(&address), size)) != 0 && errno == EINTR) {
+    }
+    if (connected != 0) {
+        asked = errno == ENOENT || errno == ECONNREFUSED ? Asked::Nobody : Asked::Silent;
+    } else if (PeerIsThisUser(fd) && send(fd, kShow, kShowSize, MSG_NOSIGNAL) == ssize_t(kShowSize)) {
+        char answer[kAnswerSize];
+        std::size_t got = 0;
+        while (got < kAnswerSize && WaitUntil(fd, SO_RCVTIMEO, deadline)) {
+            const ssize_t n = recv(fd, answer + got, kAnswerSize - got, 0);
+            if (n <= 0 && !(n < 0 && errno == EINTR))
+                break;
+            got += n > 0 ? std::size_t(n) : 0;
         }
+        if (got == kAnswerSize && std::memcmp(answer, kAnswer, kAnswerSize) == 0)
+            asked = Asked::Answered;
     }
     close(fd);
     return asked;
 }
 
+// Waits up to kStartingTime for the lock that a copy holds from its claim until it can answer, so that a copy
+// that is still building its window is not taken for a hung one. The lock, or -1 when there is none to have.
+int TakeStartLock(const QString& socketPath) {
+    const int fd = open(QFile::encodeName(socketPath + QStringLiteral(".lock")).constData(),
+                        O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return -1;
+    const auto deadline = Clock::now() + kStartingTime;
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || Clock::now() >= deadline) {
+            close(fd);
+            return -1;
+        }
+        std::this_thread::sleep_for(milliseconds(20));
+    }
+    return fd;
+}
+
+void CloseIfOpen(int& fd) {
+    if (fd >= 0)
+        close(fd);
+    fd = -1;
+}
+
 } // namespace
+
+// The socket file this copy made, removed at the end only while it is still this one: a copy taken for hung
+// may come back and end after another has taken the name over.
+struct SingleInstance::SocketFile {
+    QByteArray path;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
 
 // What a peer has sent so far: one short line is read, nothing beyond it.
 struct SingleInstance::Peer {
     std::unique_ptr<QSocketNotifier> notifier;
+    std::unique_ptr<QTimer> deadline;
     QByteArray line;
 };
 
@@ -105,27 +159,43 @@ SingleInstance::~SingleInstance() {
         close(fd);
     }
     m_listening.reset();
-    if (m_listener >= 0) {
-        close(m_listener);
-        if (!m_path.isEmpty())
-            QFile::remove(m_path);
+    CloseIfOpen(m_listener);
+    struct stat status {};
+    if (m_file && lstat(m_file->path.constData(), &status) == 0 && status.st_dev == m_file->device &&
+        status.st_ino == m_file->inode)
+        unlink(m_file->path.constData());
+    CloseIfOpen(m_startLock);
+}
+
+QString SingleInstance::ServerName(const QString& folder) {
+    const QString path = QDir::cleanPath(folder) + QStringLiteral("/murmex.instance");
+    sockaddr_un address;
+    socklen_t size = 0;
+    return Address(path, address, size) ? path : QString();
+}
+
+QString SingleInstance::ServerNameForUser(const EnvironmentReader& environment) {
+    // Folders named by the environment count only when absolute, as the desktop's base folders say.
+    const auto absolute = [&](const char* name) {
+        const QString path = QFile::decodeName(environment(name));
+        return QDir::isAbsolutePath(path) ? path : QString();
+    };
+    const QString runtime = absolute("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && IsPrivateFolder(runtime) && !ServerName(runtime).isEmpty())
+        return ServerName(runtime);
+    QString cache = absolute("XDG_CACHE_HOME");
+    if (cache.isEmpty() && !absolute("HOME").isEmpty())
+        cache = absolute("HOME") + QStringLiteral("/.cache");
+    QString temporary = absolute("TMPDIR");
+    if (temporary.isEmpty())
+        temporary = QStringLiteral("/tmp");
+    const QStringList folders{cache.isEmpty() ? QString() : cache + QStringLiteral("/murmex"),
+                              temporary + QStringLiteral("/murmex-") + QString::number(geteuid())};
+    for (const QString& folder : folders) {
+        if (!folder.isEmpty() && !ServerName(folder).isEmpty() && MakePrivateFolder(folder))
+            return ServerName(folder);
     }
-}
-
-QString SingleInstance::ServerName(const QString& runtimeFolder) {
-    const QString folder = QDir::cleanPath(QDir(runtimeFolder).absolutePath());
-    if (kAbstract) // any text: the folder's own path tells users and test environments apart
-        return folder + QStringLiteral("/murmex.instance");
-    // A socket file's path is short on most systems: a long folder gets a hashed name in the temporary folder.
-    const QString path = folder + QStringLiteral("/murmex.instance");
-    if (path.toLocal8Bit().size() < 100)
-        return path;
-    const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QDir::tempPath() + QStringLiteral("/murmex-") + QString::fromLatin1(hash);
-}
-
-QString SingleInstance::ServerNameForUser() {
-    return ServerName(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    return {};
 }
 
 bool SingleInstance::Claim(const QString& serverName) {
@@ -133,46 +203,75 @@ bool SingleInstance::Claim(const QString& serverName) {
     socklen_t size = 0;
     if (!Address(serverName, address, size))
         return true;
-    for (int attempt = 0; attempt < kTries; ++attempt) {
-        if (AskRunningCopy(serverName))
-            return false;
-        const int fd = NewSocket();
-        if (fd < 0)
-            return true;
-        // A socket file is for this user only.
-        const mode_t mask = kAbstract ? 0 : umask(0077);
-        const int bound = bind(fd, reinterpret_cast<const sockaddr*>(&address), size);
-        const int bindError = errno;
-        if (!kAbstract)
-            umask(mask);
-        if (bound == 0 && listen(fd, SOMAXCONN) == 0) {
-            m_listener = fd;
-            m_path = kAbstract ? QString() : serverName;
-            m_listening = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-            connect(m_listening.get(), &QSocketNotifier::activated, this, [this] { Accept(); });
-            return true;
-        }
-        close(fd);
-        if (bound == 0 || bindError != EADDRINUSE)
-            return true;
-        // Nobody answered on a name in use: a copy that began to listen just now is asked again; a socket
-        // file nobody listens on is left over from a crash.
-        if (!kAbstract)
-            QFile::remove(serverName);
+    int lock = TakeStartLock(serverName);
+    switch (AskRunningCopy(address, size)) {
+    case Asked::Answered:
+        CloseIfOpen(lock);
+        return false;
+    case Asked::Unknown:
+        CloseIfOpen(lock);
+        return true;
+    case Asked::Nobody:
+    case Asked::Silent:
+        break;
     }
+    // The name is taken over: a socket file of this user's that nobody answers on is left over or hung.
+    const QByteArray path = QFile::encodeName(serverName);
+    struct stat status {};
+    if (lstat(path.constData(), &status) == 0 && S_ISSOCK(status.st_mode) && status.st_uid == geteuid())
+        unlink(path.constData());
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), size) != 0 || listen(fd, kQueue) != 0 ||
+        lstat(path.constData(), &status) != 0) {
+        CloseIfOpen(fd);
+        CloseIfOpen(lock);
+        return true;
+    }
+    m_listener = fd;
+    m_file = std::make_unique<SocketFile>(SocketFile{path, status.st_dev, status.st_ino});
+    m_listening = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    connect(m_listening.get(), &QSocketNotifier::activated, this, [this] { Accept(); });
+    m_resume = std::make_unique<QTimer>();
+    m_resume->setSingleShot(true);
+    connect(m_resume.get(), &QTimer::timeout, this, [this] { m_listening->setEnabled(true); });
+    m_startLock = lock;
+    // The first pass of the event loop: from now on this copy answers.
+    QTimer::singleShot(0, this, [this] { CloseIfOpen(m_startLock); });
     return true;
 }
 
 void SingleInstance::Accept() {
-    for (;;) {
+    while (m_peers.size() < kMaxPeers) {
         const int fd = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (fd < 0)
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            // Out of descriptors or memory: the connection stays queued, and the listener is kept; a little
+            // later it is tried again, rather than at once and in a busy loop.
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                m_listening->setEnabled(false);
+                m_resume->start(kResumeMs);
+            }
             return;
-        auto peer = std::make_unique<Peer>();
-        peer->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        connect(peer->notifier.get(), &QSocketNotifier::activated, this, [this, fd] { Read(fd); });
-        m_peers[fd] = std::move(peer);
+        }
+        if (PeerIsThisUser(fd))
+            AddPeer(fd);
+        else
+            close(fd);
     }
+    // Full: the rest wait in the system's queue until a peer goes.
+    m_listening->setEnabled(false);
+}
+
+void SingleInstance::AddPeer(int fd) {
+    auto peer = std::make_unique<Peer>();
+    peer->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    connect(peer->notifier.get(), &QSocketNotifier::activated, this, [this, fd] { Read(fd); });
+    peer->deadline = std::make_unique<QTimer>();
+    peer->deadline->setSingleShot(true);
+    connect(peer->deadline.get(), &QTimer::timeout, this, [this, fd] { Drop(fd); });
+    peer->deadline->start(kPeerMs);
+    m_peers[fd] = std::move(peer);
 }
 
 void SingleInstance::Read(int fd) {
@@ -189,6 +288,8 @@ void SingleInstance::Read(int fd) {
     if (n > 0 && std::size_t(peer.line.size()) < kShowSize && !peer.line.endsWith('\n'))
         return;
     const bool show = peer.line == QByteArray(kShow);
+    if (show) // a few bytes into an empty socket buffer: never waits
+        send(fd, kAnswer, kAnswerSize, MSG_NOSIGNAL | MSG_DONTWAIT);
     Drop(fd);
     if (show)
         emit ShowRequested();
@@ -198,11 +299,16 @@ void SingleInstance::Drop(int fd) {
     const auto found = m_peers.find(fd);
     if (found == m_peers.end())
         return;
-    found->second->notifier->setEnabled(false);
-    // Deleted later: this may run inside the notifier's own signal.
-    found->second->notifier.release()->deleteLater();
+    Peer& peer = *found->second;
+    peer.notifier->setEnabled(false);
+    peer.deadline->stop();
+    // Deleted later: this may run inside the notifier's or the timer's own signal.
+    peer.notifier.release()->deleteLater();
+    peer.deadline.release()->deleteLater();
     m_peers.erase(found);
     close(fd);
+    if (!m_resume->isActive())
+        m_listening->setEnabled(true);
 }
 
 } // namespace murmex::platform

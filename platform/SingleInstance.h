@@ -1,10 +1,12 @@
-// One copy of the program per user. The first copy listens on a local socket named from the user's runtime
-// folder; a later copy that reaches it asks it to show its window and leaves before it reads or writes any
-// settings, so two copies never write them over each other. On Linux the socket lives in the abstract
-// namespace and goes with the process that held it, also after a crash; elsewhere it is a file, and one
-// that nobody answers on is taken to be left over from a crash and replaced. The socket is the system's own
-// (no network library is loaded for it). UI thread.
+// One copy of the program per user. The first copy listens on a socket file in a folder that only the user
+// can enter; a later copy asks it to show its window and leaves before it reads or writes any settings, but
+// only once that copy has answered with a line of its own: a copy that is hung, or gone with its file left
+// behind, does not answer within a second and loses the name to the new one. The listening copy drops the
+// peers of other users unread, keeps a few peers at a time and each for a second at most, so that nobody can
+// use up its descriptors through the socket. UI thread.
 #pragma once
+
+#include "platform/QtPlatform.h"
 
 #include <QObject>
 #include <QString>
@@ -13,6 +15,7 @@
 #include <memory>
 
 class QSocketNotifier;
+class QTimer;
 
 namespace murmex::platform {
 
@@ -23,14 +26,17 @@ public:
     SingleInstance();
     ~SingleInstance() override;
 
-    // The socket's name for a user whose runtime folder is `runtimeFolder`.
-    static QString ServerName(const QString& runtimeFolder);
-    // The name for this user: the runtime folder the desktop gives, or a folder of Qt's choosing without one.
-    static QString ServerNameForUser();
+    // The socket file in `folder`; empty when its path is too long for a socket's address.
+    static QString ServerName(const QString& folder);
+    // The name for this user: in the desktop's runtime folder ($XDG_RUNTIME_DIR) when that is a private folder
+    // of the user's own; else in a private folder made for it in the user's cache folder (which no other user
+    // can create, take or remove), or, when that path is too long, in the temporary folder ("murmex-<uid>",
+    // checked to be the user's own). Empty when none of them will do: the program then runs unguarded.
+    static QString ServerNameForUser(const EnvironmentReader& environment = ProcessEnvironment);
 
     // True when this is the one copy: it listens from now on. False when another copy answered, which has
-    // been asked to show itself. A socket that can be neither reached nor made (an unwritable runtime
-    // folder) does not keep the program from running: it then runs as the one copy, unguarded.
+    // been asked to show itself. A name that cannot be used does not keep the program from running: it then
+    // runs as the one copy, unguarded.
     bool Claim(const QString& serverName);
 
 signals:
@@ -39,13 +45,17 @@ signals:
 
 private:
     struct Peer;
+    struct SocketFile;
     void Accept();
+    void AddPeer(int fd);
     void Read(int fd);
     void Drop(int fd);
 
     int m_listener = -1;
-    QString m_path; // the socket file to remove at the end, where the socket is a file
+    int m_startLock = -1; // held from the claim until this copy can answer: its event loop runs
+    std::unique_ptr<SocketFile> m_file;
     std::unique_ptr<QSocketNotifier> m_listening;
+    std::unique_ptr<QTimer> m_resume; // listening again after an accept that failed for want of resources
     std::map<int, std::unique_ptr<Peer>> m_peers;
 };
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # One copy per user: a second start shows the running copy's window, from the tray too, and leaves at once
 # without touching the settings; two copies started together leave one; a copy killed outright does not
-# keep the next one from starting.
+# keep the next one from starting. Without a display the start says so and ends with 1.
 source "$(dirname "$0")/lib.sh"
 
 readonly MINIMISE=(761 16) NOISE_6=(361 328)
@@ -77,3 +77,10 @@ done
 [[ "$(windows_of_murmex)" -eq 1 ]] || fail "$(windows_of_murmex) windows from two copies"
 wait_pixel 760 41 0080C0 30 || fail "the window was never painted"
 close_murmex
+
+step "without a display a start says so and ends with 1"
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$PROGRAM" >/dev/null 2>"$MURMEX_TEST_TMP/nodisplay.$$.err" || status=$?
+((status == 1)) || fail "without a display Murmex ended with $status"
+[[ "$(cat "$MURMEX_TEST_TMP/nodisplay.$$.err")" == "Murmex needs a graphical desktop (no DISPLAY or WAYLAND_DISPLAY)" ]] ||
+    fail "without a display Murmex said: $(cat "$MURMEX_TEST_TMP/nodisplay.$$.err")"

@@ -45,6 +45,16 @@ TEST(HelpAndWebTest, AFolderOfThatNameOrAnEmptyEntryIsPassedOver) {
     EXPECT_EQ(FindHelpFile(name, {QString(), first.path(), second.path()}), QDir(second.path()).absoluteFilePath(name));
 }
 
+// Anybody may leave a file in the working folder: a link there is passed over (see OwnershipTest for the rest).
+TEST(HelpAndWebTest, TheWorkingFolderCountsOnlyARegularFileOfTheUsersOwn) {
+    QTemporaryDir working, program;
+    ASSERT_TRUE(working.isValid() && program.isValid());
+    const QString name = QStringLiteral("Help_e.txt");
+    Put(program.filePath(name));
+    ASSERT_TRUE(QFile::link(program.filePath(name), working.filePath(name)));
+    EXPECT_EQ(FindHelpFile(name, {working.path(), program.path()}), QDir(program.path()).absoluteFilePath(name));
+}
+
 // A relative folder is taken from the working folder, and the answer is absolute all the same, so that the
 // desktop finds the file whatever folder it runs in.
 TEST(HelpAndWebTest, TheFoundPathIsAbsolute) {

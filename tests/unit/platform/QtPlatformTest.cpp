@@ -1,19 +1,11 @@
 #include "platform/QtPlatform.h"
 
-#include <gtest/gtest.h>
+#include "TestEnvironment.h"
 
-#include <map>
-#include <string>
+#include <gtest/gtest.h>
 
 namespace murmex::platform {
 namespace {
-
-EnvironmentReader Environment(std::map<std::string, QByteArray> values) {
-    return [values = std::move(values)](const char* name) {
-        const auto it = values.find(name);
-        return it == values.end() ? QByteArray() : it->second;
-    };
-}
 
 TEST(QtPlatform, AWaylandSessionWithAnXDisplayRunsThroughXWayland) {
     EXPECT_EQ(ChooseQtPlatform(Environment({{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":0"}})), "xcb");
@@ -57,6 +49,22 @@ TEST(QtPlatform, TheArgumentsGainThePlatformUnlessTheCommandLineNamesOne) {
     QtArguments x11(argc, plain, Environment({{"DISPLAY", ":0"}}));
     EXPECT_EQ(argc, 1);
     EXPECT_EQ(x11.Argv()[1], nullptr);
+}
+
+// Qt would abort without a display; a platform that needs none is left to run.
+TEST(QtPlatform, WithoutADisplayOnlyAPlatformThatNeedsNoneRuns) {
+    char program[] = "murmex", option[] = "-platform", offscreen[] = "offscreen", xcb[] = "xcb";
+    char* plain[] = {program, nullptr};
+    char* headless[] = {program, option, offscreen, nullptr};
+    char* x11[] = {program, option, xcb, nullptr};
+    EXPECT_TRUE(LacksDisplay(1, plain, Environment({})));
+    EXPECT_TRUE(LacksDisplay(1, plain, Environment({{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ""}})));
+    EXPECT_TRUE(LacksDisplay(1, plain, Environment({{"QT_QPA_PLATFORM", "wayland;xcb"}})));
+    EXPECT_TRUE(LacksDisplay(3, x11, Environment({{"QT_QPA_PLATFORM", "offscreen"}})));
+    EXPECT_FALSE(LacksDisplay(1, plain, Environment({{"DISPLAY", ":0"}})));
+    EXPECT_FALSE(LacksDisplay(1, plain, Environment({{"WAYLAND_DISPLAY", "wayland-0"}})));
+    EXPECT_FALSE(LacksDisplay(1, plain, Environment({{"QT_QPA_PLATFORM", "offscreen"}})));
+    EXPECT_FALSE(LacksDisplay(3, headless, Environment({})));
 }
 
 } // namespace

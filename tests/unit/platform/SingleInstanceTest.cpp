@@ -1,11 +1,26 @@
 #include "platform/SingleInstance.h"
 
+#include "TestEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QLocalSocket>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <vector>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace murmex::platform {
 namespace {
@@ -15,59 +30,126 @@ char Name[] = "single-instance-test";
 char* Argv[] = {Name, nullptr};
 
 // Runs the event loop until `done` or `ms` have passed.
-template <typename Condition> bool ServeUntil(Condition done, int ms = 5000) {
+template <typename Condition> bool ServeUntil(Condition done, int ms = 20000) {
     const QDeadlineTimer deadline(ms);
     while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
 }
 
-QString Folder(const char* path) {
-    return QString::fromUtf8(path);
+// A later copy, started on a thread of its own as it would be in a process of its own while this one serves;
+// true when it stays as the one copy.
+bool LaterCopyStays(const QString& name) {
+    auto later = std::async(std::launch::async, [name] { return SingleInstance().Claim(name); });
+    ServeUntil([&] { return later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    return later.get();
 }
 
-TEST(SingleInstance, TheNameTellsRuntimeFoldersApart) {
-    EXPECT_EQ(SingleInstance::ServerName(Folder("/run/user/1000")),
-              SingleInstance::ServerName(Folder("/run/user/1000/")));
-    EXPECT_EQ(SingleInstance::ServerName(Folder("/run/user/1000")),
-              SingleInstance::ServerName(Folder("/run/user/./1000")));
-    EXPECT_NE(SingleInstance::ServerName(Folder("/run/user/1000")),
-              SingleInstance::ServerName(Folder("/run/user/1001")));
+sockaddr_un Address(const QString& name) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(name);
+    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+    return address;
 }
 
-TEST(SingleInstance, ALaterCopyAsksTheFirstToShowAndOnlyThatRequestCounts) {
-    QCoreApplication app(Argc, Argv);
-    const QTemporaryDir runtime;
-    const QString name = SingleInstance::ServerName(runtime.path());
-    SingleInstance first;
+// A socket of this process's own at `name`, listening or not, as a copy that hangs or a crash leaves behind.
+int Bound(const QString& name, bool listening) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    const sockaddr_un address = Address(name);
+    EXPECT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    if (listening) {
+        EXPECT_EQ(listen(fd, 4), 0);
+    }
+    return fd;
+}
+
+// A client that says `text`; -1 when it could not connect.
+int Client(const QString& name, const QByteArray& text = {}) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    const sockaddr_un address = Address(name);
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    EXPECT_EQ(send(fd, text.constData(), std::size_t(text.size()), MSG_NOSIGNAL), text.size());
+    return fd;
+}
+
+// What the other end of `fd` has done so far: nothing yet (-1), hung up without a word (0) or said something (1).
+int Heard(int fd) {
+    char byte = 0;
+    const ssize_t n = recv(fd, &byte, 1, MSG_DONTWAIT | MSG_PEEK);
+    return n < 0 ? -1 : n == 0 ? 0 : 1;
+}
+
+int OpenDescriptors() {
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+// The first copy, listening in a fresh runtime folder, and how often it has been asked to show itself.
+struct FirstCopy {
+    QCoreApplication app{Argc, Argv};
+    QTemporaryDir runtime;
+    QString name = SingleInstance::ServerName(runtime.path());
+    SingleInstance copy;
     int shown = 0;
-    QObject::connect(&first, &SingleInstance::ShowRequested, [&] { ++shown; });
-    ASSERT_TRUE(first.Claim(name));
+    FirstCopy() {
+        QObject::connect(&copy, &SingleInstance::ShowRequested, [this] { ++shown; });
+        EXPECT_TRUE(copy.Claim(name));
+    }
+};
 
-    // Someone else's bytes on the socket show nothing.
+TEST(SingleInstance, TheNameIsInAPrivateFolderOfTheUsersOwn) {
+    QTemporaryDir runtime, cache, temporary; // each made with mode 0700
+    ASSERT_TRUE(runtime.isValid() && cache.isValid() && temporary.isValid());
+    const QByteArray runtimePath = QFile::encodeName(runtime.path());
+    std::map<std::string, QByteArray> values{{"XDG_RUNTIME_DIR", runtimePath},
+                                             {"XDG_CACHE_HOME", QFile::encodeName(cache.path())},
+                                             {"TMPDIR", QFile::encodeName(temporary.path())}};
+    EXPECT_EQ(SingleInstance::ServerNameForUser(Environment(values)),
+              runtime.filePath(QStringLiteral("murmex.instance")));
+
+    // A runtime folder that others may enter, or whose path is too long for a socket, is passed over.
+    const QString inCache = cache.filePath(QStringLiteral("murmex/murmex.instance"));
+    ASSERT_EQ(chmod(runtimePath.constData(), 0755), 0);
+    EXPECT_EQ(SingleInstance::ServerNameForUser(Environment(values)), inCache);
+    ASSERT_EQ(chmod(runtimePath.constData(), 0700), 0);
+    const QString deep = runtime.filePath(QString(120, QLatin1Char('d')));
+    ASSERT_EQ(mkdir(QFile::encodeName(deep).constData(), 0700), 0);
+    values["XDG_RUNTIME_DIR"] = QFile::encodeName(deep);
+    EXPECT_EQ(SingleInstance::ServerNameForUser(Environment(values)), inCache);
+
+    // Without a cache folder, the temporary folder's one of this user's; never one that others may enter.
+    values.erase("XDG_CACHE_HOME");
+    const QString own = temporary.filePath(QStringLiteral("murmex-") + QString::number(geteuid()));
+    EXPECT_EQ(SingleInstance::ServerNameForUser(Environment(values)), own + QStringLiteral("/murmex.instance"));
+    ASSERT_EQ(chmod(QFile::encodeName(own).constData(), 0777), 0);
+    EXPECT_EQ(SingleInstance::ServerNameForUser(Environment(values)), QString());
+}
+
+TEST(SingleInstance, ALaterCopyIsAnsweredAndOnlyItsRequestShows) {
+    FirstCopy first;
+    const QString& name = first.name;
+    int& shown = first.shown;
+
+    // Anything else is hung up on without an answer, and shows nothing.
     for (const QByteArray& text : {QByteArray("hello\n"), QByteArray("sh"), QByteArray("")}) {
-        QLocalSocket stranger;
-#if defined(Q_OS_LINUX)
-        stranger.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-#endif
-        stranger.connectToServer(name);
-        ASSERT_TRUE(stranger.waitForConnected(2000));
-        stranger.write(text);
-        stranger.flush();
-        ServeUntil([] { return false; }, 200); // long enough for the request to be read
-        stranger.disconnectFromServer();
+        const int stranger = Client(name, text);
+        ASSERT_GE(stranger, 0);
+        EXPECT_TRUE(ServeUntil([&] { return Heard(stranger) >= 0; }));
+        EXPECT_EQ(Heard(stranger), 0) << text.constData();
+        close(stranger);
     }
     EXPECT_EQ(shown, 0);
 
-    SingleInstance second;
-    EXPECT_FALSE(second.Claim(name)) << "a second copy took the name";
+    EXPECT_FALSE(LaterCopyStays(name)) << "a second copy took the name";
     EXPECT_TRUE(ServeUntil([&] { return shown == 1; }));
-    SingleInstance third;
-    EXPECT_FALSE(third.Claim(name));
+    EXPECT_FALSE(LaterCopyStays(name));
     EXPECT_TRUE(ServeUntil([&] { return shown == 2; }));
 }
 
-TEST(SingleInstance, TheNameIsFreeAgainOnceTheFirstCopyIsGone) {
+TEST(SingleInstance, ANameNobodyAnswersOnIsTakenOver) {
     QCoreApplication app(Argc, Argv);
     const QTemporaryDir runtime;
     const QString name = SingleInstance::ServerName(runtime.path());
@@ -75,8 +157,67 @@ TEST(SingleInstance, TheNameIsFreeAgainOnceTheFirstCopyIsGone) {
         SingleInstance first;
         ASSERT_TRUE(first.Claim(name));
     }
+    // Left behind by a crash.
+    close(Bound(name, false));
+    {
+        SingleInstance next;
+        EXPECT_TRUE(next.Claim(name));
+    }
+    // A copy that hangs: the system queues the connection for it, but it never answers.
+    const int hung = Bound(name, true);
     SingleInstance next;
     EXPECT_TRUE(next.Claim(name));
+    EXPECT_FALSE(LaterCopyStays(name)) << "the copy that took the name over does not answer";
+    close(hung);
+}
+
+TEST(SingleInstance, SilentPeersAreFewAndDroppedWithinASecond) {
+    FirstCopy first;
+    const QString& name = first.name;
+    std::vector<int> silent;
+    for (int i = 0; i < 40; ++i) {
+        if (const int fd = Client(name); fd >= 0) // beyond the system's queue a connect is refused at once
+            silent.push_back(fd);
+    }
+    ASSERT_GT(silent.size(), 8u);
+    const int before = OpenDescriptors();
+    int most = before;
+    EXPECT_TRUE(ServeUntil([&] {
+        most = std::max(most, OpenDescriptors());
+        return std::all_of(silent.begin(), silent.end(), [](int fd) { return Heard(fd) == 0; });
+    }));
+    EXPECT_LE(most - before, 8) << "descriptors held for silent peers";
+    for (const int fd : silent)
+        close(fd);
+    EXPECT_FALSE(LaterCopyStays(name));
+}
+
+// Root is needed to speak as another user; the socket is opened to everyone for it.
+TEST(SingleInstance, AnotherUsersRequestIsDroppedUnread) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can connect as another user";
+    FirstCopy first;
+    const QString& name = first.name;
+    int& shown = first.shown;
+    ASSERT_EQ(chmod(QFile::encodeName(first.runtime.path()).constData(), 0755), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(name).constData(), 0777), 0);
+
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(4);
+        const int fd = Client(name, QByteArray("show\n"));
+        if (fd < 0)
+            _exit(3);
+        for (int i = 0; i < 500 && Heard(fd) < 0; ++i)
+            usleep(10000);
+        _exit(Heard(fd) == 0 ? 0 : 1); // an answer, or no hang-up, is a fault
+    }
+    int status = -1;
+    bool ended = false;
+    EXPECT_TRUE(ServeUntil([&] { return ended = ended || waitpid(child, &status, WNOHANG) == child; }));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(shown, 0);
 }
 
 } // namespace
