@@ -26,12 +26,13 @@ void SettingsSaver::Check() {
 
 // Only what changed is written: the language and the window values are stored apart, each by its own owner.
 // A failed write is not tried again until the next change, so a store that cannot be written costs nothing.
+// The timer runs only after the first check has taken the values as stored.
 void SettingsSaver::WriteChanges() {
     const Values now = m_current();
     bool ok = true;
-    if (!m_written || now.language != m_written->language)
+    if (now.language != m_written->language)
         ok = SettingsStore::WriteLanguage(now.language);
-    if (!m_written || now.main != m_written->main)
+    if (now.main != m_written->main)
         ok = SettingsStore::WriteMainSettings(now.main) && ok;
     m_written = now;
     Written(ok);

@@ -35,6 +35,21 @@ kill -HUP "$MURMEX_PID"
 expect_exit 0
 [[ "$(stored Noise_Num)" == 3 ]] || fail "the noise chosen before the logout was stored as $(stored Noise_Num)"
 
+step "a store that cannot be written: one error box and one line on stderr for the run, and the end is not held up"
+new_config_home
+touch "$XDG_CONFIG_HOME/file"
+XDG_CONFIG_HOME="$XDG_CONFIG_HOME/file" start_murmex # its settings folder cannot be made, not even by root
+click "${NOISE_2[@]}"
+box=$(wait_error_box) || fail "no error box for a settings change that could not be written"
+close_error_box "$box"
+click "${NOISE_3[@]}"
+sleep 2.5 # past the write of that change
+expect_no_error_box "a second report of the same store"
+close_murmex
+log="$MURMEX_TEST_TMP/murmex.$$.log"
+[[ "$(grep -c "Unable to write to $XDG_CONFIG_HOME/file/Pellor Quandrel/Murmex.conf" "$log")" == 1 ]] ||
+    fail "not one line of the failed writes on stderr: $(cat "$log")"
+
 step "FIFOs in place of the settings and the chosen output's file: the window comes, the FIFOs are left alone"
 new_config_home
 mkdir -p "$(dirname "$SETTINGS_FILE")"
@@ -52,3 +67,14 @@ log="$MURMEX_TEST_TMP/murmex.$$.log"
 [[ "$(grep -c 'Not a regular file' "$log")" == 1 ]] || fail "not one message of the FIFOs: $(cat "$log")"
 grep -qF "$SETTINGS_FILE, $OUTPUT_INI" "$log" || fail "the message does not name both FIFOs: $(cat "$log")"
 [[ -p "$SETTINGS_FILE" && -p "$OUTPUT_INI" ]] || fail "a FIFO was replaced"
+
+if ((EUID == 0)); then
+    step "root's program is never a portable copy: the output file beside it is moved into the settings folder"
+    new_config_home
+    copy_murmex
+    printf '[ObjectMapping]\nObject1=-1\nObject1Name=moved\n' >"$PROGRAM.ini"
+    start_murmex "$PROGRAM"
+    close_murmex
+    [[ ! -e "$PROGRAM.ini" ]] || fail "the file beside the program is still there"
+    grep -qx 'Object1Name=moved' "$OUTPUT_INI" || fail "the settings folder's file: $(cat "$OUTPUT_INI" 2>&1)"
+fi
