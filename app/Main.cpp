@@ -3,6 +3,7 @@
 
 #include "app/Generator.h"
 #include "app/MainGeometry.h"
+#include "app/SettingsSaver.h"
 #include "app/SettingsStore.h"
 #include "app/Sliders.h"
 #include "audio/ClipRecords.h"
@@ -20,6 +21,8 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace murmex {
 
 TfmMain::TfmMain(MainServices services)
@@ -28,6 +31,12 @@ TfmMain::TfmMain(MainServices services)
     setWindowTitle(QStringLiteral("Murmex"));
     setWindowFlag(Qt::FramelessWindowHint);
     CreateControls();
+    m_saver = new SettingsSaver(
+        [this] {
+            return SettingsSaver::Values{*this, Lang_Num};
+        },
+        [this](const QString& message) { NoteFileProblem(message, true); }, this);
+    connect(Timer_Work, &QTimer::timeout, m_saver, &SettingsSaver::Check);
     FormCreate();
     Timer_Work->start();
 }
@@ -42,6 +51,8 @@ void TfmMain::FormCreate() {
     First_Tick = true;
     Off_Count = 0;
     Memo1->clear();
+    if (const std::optional<QString> unusable = m_saver->UnusableFiles(m_audioOut.FileName()))
+        NoteFileProblem(*unusable, false);
     SettingsStore::ReadMainSettings(*this);
     // Volumes from an edited store take the nearest end of their range before anything uses them.
     Value_L = ClampVolume(Value_L);
@@ -106,7 +117,15 @@ void TfmMain::Sb_CloseClick() {
 void TfmMain::FormClose() {}
 
 void TfmMain::FormDestroy() {
-    SettingsStore::WriteMainSettings(*this);
+    m_saver->WriteMain();
+}
+
+void TfmMain::NoteFileProblem(const QString& message, bool box) {
+    std::fprintf(stderr, "Murmex: %s\n", qUtf8Printable(message));
+    Memo1->appendPlainText(message);
+    if (box)
+        QMetaObject::invokeMethod(
+            this, [this, message] { m_services.showError(message); }, Qt::QueuedConnection);
 }
 
 void TfmMain::showEvent(QShowEvent* event) {

@@ -72,10 +72,11 @@ struct MainServices {
     std::function<QStringList()> helpFolders = DefaultHelpFolders;
 
     static void ShowErrorBox(const QString& message);
-    // Beside the program, named like it with ".ini", when the program's folder can be written (a portable
-    // copy); else in the user's own settings folder.
+    // Named like the program with ".ini": beside a portable copy, whose folder is the user's own and not under
+    // /usr; else in the user's own settings folder. A file left beside an installed program by an older
+    // version is moved (copied, where it cannot be removed) into the settings folder first.
     static QString DefaultDeviceIniPath();
-    static QString DeviceIniPath(const QString& programPath, bool programFolderWritable, const QString& userFolder);
+    static QString DeviceIniPath(const QString& programPath, bool programFolderIsUsersOwn, const QString& userFolder);
     // The working folder first, as a help file has always been found there; then beside the program, which is
     // where a build or a portable copy keeps them; then the data folders of an installed program.
     static QStringList DefaultHelpFolders();
@@ -87,6 +88,8 @@ struct TDeviceMapEntry {
     std::int32_t Id = -1;           // -1 is the default output
     QString Key;                    // the chosen device's key: its id follows it when the list changes
 };
+
+class SettingsSaver;
 
 class TfmMain : public QWidget, public MainState {
     Q_OBJECT
@@ -345,6 +348,9 @@ protected:
 private:
     void CreateControls();
     void CreateDiagnosticsPanel();
+    // A problem with the files the settings are kept in, on stderr and in the diagnostics memo; `box` also
+    // shows it in the error box, once the event loop gets to it (never at the end).
+    void NoteFileProblem(const QString& message, bool box);
 
     // Runs one user action; an error it raises ends the action and is shown in the standard error box.
     template <typename Action> void RunAction(Action&& action) {
@@ -400,6 +406,7 @@ private:
     bool WindowShown() const;
 
     MainServices m_services;
+    SettingsSaver* m_saver = nullptr;
     QImage m_texture;
     std::unique_ptr<ui::MainControls> m_controls;
     audio::TAudioOut m_audioOut;

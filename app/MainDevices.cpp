@@ -6,30 +6,52 @@
 #include "app/SettingsPages.h"
 #include "app/SettingsStore.h"
 #include "app/Sliders.h"
+#include "platform/UserFiles.h"
 #include "platform/WaveOut.h"
 #include "ui/LImage.h"
 #include "ui/Surfaces.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QSettings>
 
 namespace murmex {
 
+namespace {
+
+// The file is taken over only while the settings folder has none of its own, and only a regular file is read.
+void AdoptDeviceIni(const QString& from, const QString& to) {
+    if (!QFileInfo::exists(from) || platform::NotARegularFile(from) || QFileInfo::exists(to) ||
+        !QDir().mkpath(QFileInfo(to).absolutePath()) || !QFile::copy(from, to))
+        return;
+    QFile::remove(from);
+}
+
+} // namespace
+
 QString MainServices::DefaultDeviceIniPath() {
     const QFileInfo program(QCoreApplication::applicationFilePath());
     const QSettings user(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(SettingsStore::kOrganisation),
                          QString::fromLatin1(SettingsStore::kApplication));
-    return DeviceIniPath(program.absoluteFilePath(), QFileInfo(program.absolutePath()).isWritable(),
-                         QFileInfo(user.fileName()).absolutePath());
+    const QString userFolder = QFileInfo(user.fileName()).absolutePath();
+    const QString path =
+        DeviceIniPath(program.absoluteFilePath(), platform::UsersOwnFolder(program.absolutePath()), userFolder);
+    const QString beside = DeviceIniPath(program.absoluteFilePath(), true, userFolder);
+    if (path != beside)
+        AdoptDeviceIni(beside, path);
+    return path;
 }
 
-QString MainServices::DeviceIniPath(const QString& programPath, bool programFolderWritable, const QString& userFolder) {
+QString MainServices::DeviceIniPath(const QString& programPath, bool programFolderIsUsersOwn,
+                                    const QString& userFolder) {
     const QFileInfo program(programPath);
     const QString name = program.completeBaseName() + QStringLiteral(".ini");
-    return QDir(programFolderWritable ? program.absolutePath() : userFolder).filePath(name);
+    const QString folder = program.absolutePath();
+    const bool system = folder == QStringLiteral("/usr") || folder.startsWith(QStringLiteral("/usr/"));
+    return QDir(programFolderIsUsersOwn && !system ? folder : userFolder).filePath(name);
 }
 
 // The stored key (a name, in older files) finds the device again when its id has changed; a device that is

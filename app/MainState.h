@@ -7,8 +7,8 @@
 namespace murmex {
 
 // The eight values kept between runs (the language is stored on its own). The initialisers are the
-// state of a freshly created window, which is not the same as the defaults of an empty store: a read
-// that breaks off early leaves the rest of the values here.
+// state of a freshly created window, which is not the same as the defaults of an empty store; the read of
+// the store replaces every one of them.
 struct MainSettings {
     bool Min_FormShow = false;
     bool HintShow = false;

@@ -1,5 +1,8 @@
 #include "app/SettingsStore.h"
 
+#include "app/AutoOff.h"
+#include "platform/UserFiles.h"
+
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -79,41 +82,55 @@ void SetField(MainSettings& settings, const Field& field, std::int32_t value) {
 
 } // namespace
 
+QString Location() {
+    return platform::UserSettingsLocation(QString::fromLatin1(kOrganisation), QString::fromLatin1(kApplication));
+}
+
+bool Unusable() {
+    return platform::NotARegularFile(Location());
+}
+
 void ReadMainSettings(MainSettings& settings) {
+    for (const Field& field : kReadOrder)
+        SetField(settings, field, field.fallback);
+    if (Unusable())
+        return;
     const UserStore store;
     for (const Field& field : kReadOrder) {
-        if (!store.contains(Key(field.name))) {
-            SetField(settings, field, field.fallback);
-            continue;
-        }
-        const std::optional<std::int32_t> value = StoredInt(store.value(Key(field.name)));
-        if (!value)
-            return;
-        SetField(settings, field, *value);
+        if (const std::optional<std::int32_t> value = StoredInt(store.value(Key(field.name))))
+            SetField(settings, field, *value);
     }
+    if (settings.Off_2 != kOffActionClose && settings.Off_2 != kOffActionShutdown)
+        settings.Off_2 = kOffActionClose;
 }
 
 std::int32_t ReadLanguage() {
-    const UserStore store;
-    if (!store.contains(Key(kLanguage)))
+    if (Unusable())
         return 0;
+    const UserStore store;
     return StoredInt(store.value(Key(kLanguage))).value_or(0);
 }
 
 // The store is written as a whole when it is synced, so a failure leaves every stored value as it was.
-void WriteMainSettings(const MainSettings& settings) {
+bool WriteMainSettings(const MainSettings& settings) {
+    if (Unusable())
+        return false;
     UserStore store;
     for (int position : kWriteOrder) {
         const Field& field = kReadOrder[position];
         store.setValue(Key(field.name), FieldValue(settings, field));
     }
     store.sync();
+    return store.status() == QSettings::NoError;
 }
 
-void WriteLanguage(std::int32_t langNum) {
+bool WriteLanguage(std::int32_t langNum) {
+    if (Unusable())
+        return false;
     UserStore store;
     store.setValue(Key(kLanguage), langNum);
     store.sync();
+    return store.status() == QSettings::NoError;
 }
 
 } // namespace murmex::SettingsStore

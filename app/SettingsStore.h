@@ -1,9 +1,10 @@
-// The per-user settings store: the eight window settings and the language, each read once at start
-// and written once at an orderly end. Every failure is swallowed; nothing is reported to the user.
-// Each operation opens the store on its own. UI thread only.
+// The per-user settings store: the eight window settings and the language. Each operation opens the store on
+// its own; only a regular file is ever opened as the store. UI thread only.
 #pragma once
 
 #include "app/MainState.h"
+
+#include <QString>
 
 #include <cstdint>
 
@@ -12,16 +13,24 @@ namespace murmex::SettingsStore {
 inline constexpr char kOrganisation[] = "Pellor Quandrel";
 inline constexpr char kApplication[] = "Murmex";
 
-// Reads the values in their fixed order into `settings`: a missing value takes its default; a value
-// that is not a 32-bit integer ends the read, and it and the values after it keep what `settings` held.
+// Where the store is kept: the settings file, or the registry key where the platform has one.
+QString Location();
+
+// True when something other than a regular file stands where the store is kept: the store is then neither
+// read nor written, and the program runs on its defaults.
+bool Unusable();
+
+// Reads the eight values: each one that is missing or is not a 32-bit integer takes its default (what a
+// first run uses), and the others are read as stored. A stored action outside the two the auto-off has
+// takes "close": a damaged store must never arm a power-off.
 void ReadMainSettings(MainSettings& settings);
 
 // The stored language, or 0 when it is missing or unreadable.
 std::int32_t ReadLanguage();
 
-// Writes all eight values (booleans as 1 or 0). A failed write loses nothing that was stored before.
-void WriteMainSettings(const MainSettings& settings);
-
-void WriteLanguage(std::int32_t langNum);
+// Write all eight values (booleans as 1 or 0), or the language. False when the store could not be written;
+// what was stored before then stays as it was.
+bool WriteMainSettings(const MainSettings& settings);
+bool WriteLanguage(std::int32_t langNum);
 
 } // namespace murmex::SettingsStore

@@ -11,6 +11,9 @@
 
 namespace murmex::audio {
 
+// What the user is told when a file of the program's cannot be written.
+QString WriteErrorText(const QString& path);
+
 // The INI file could not be written; the message names it.
 class EAudioOutWriteError : public std::runtime_error {
 public:
@@ -24,13 +27,13 @@ public:
     const QString& FileName() const { return m_path; }
 
     // The stored device id of `entry`, or -1 when the file, the section or the key is missing or the value
-    // is not a decimal integer.
+    // is not a decimal integer. Only a regular file is opened: anything else in its place reads as missing.
     std::int32_t LoadMappingObjectToAudio(const QString& entry) const;
     // The stored name of that device, or an empty text.
     QString LoadMappingNameToAudio(const QString& entry) const;
 
     // Stores the device id and its name for `entry`; throws EAudioOutWriteError when the file cannot be
-    // written, and then what was stored before stays as it was.
+    // written or is not a regular file, and then what was stored before stays as it was.
     void SaveMappingObjectToAudio(const QString& entry, std::int32_t id, const QString& name) const;
 
 private:

@@ -5,6 +5,7 @@
 #ifdef Q_OS_UNIX
 #include <atomic>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,15 +17,26 @@ namespace murmex::platform {
 namespace {
 
 int g_pipe[2] = {-1, -1};
-std::atomic<int> g_requests{0};
+// When the first request came, in milliseconds of the monotonic clock plus one; 0 while none has come.
+std::atomic<long long> g_firstRequest{0};
+constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-// Only async-signal-safe calls here: the first request is handed to the UI thread through the pipe;
-// a later one means the orderly close is stuck or unwanted, so the process ends now.
+long long MonotonicMs() {
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Only async-signal-safe calls here: the first request is handed to the UI thread through the pipe.
 extern "C" void OnTerminationSignal(int signo) {
-    if (g_requests.fetch_add(1) > 0)
+    const long long now = MonotonicMs() + 1;
+    long long first = 0;
+    if (g_firstRequest.compare_exchange_strong(first, now)) {
+        const char byte = static_cast<char>(signo);
+        [[maybe_unused]] const ssize_t written = write(g_pipe[1], &byte, 1);
+    } else if (now - first >= TerminationRequests::kSameRequestMs) {
         _exit(128 + signo);
-    const char byte = static_cast<char>(signo);
-    [[maybe_unused]] const ssize_t written = write(g_pipe[1], &byte, 1);
+    }
 }
 
 } // namespace
@@ -44,20 +56,28 @@ TerminationRequests::TerminationRequests(QObject* parent) : QObject(parent) {
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    for (int signo : kSignals) {
+        // A program started with nohup keeps ignoring the hang-up it was told to ignore.
+        struct sigaction before = {};
+        if (sigaction(signo, nullptr, &before) == 0 && signo == SIGHUP && before.sa_handler == SIG_IGN)
+            continue;
+        sigaction(signo, &action, nullptr);
+    }
 }
 
 TerminationRequests::~TerminationRequests() {
     if (!m_notifier)
         return;
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGINT, SIG_DFL);
+    for (int signo : kSignals) {
+        struct sigaction now = {};
+        if (sigaction(signo, nullptr, &now) == 0 && now.sa_handler == OnTerminationSignal)
+            signal(signo, SIG_DFL);
+    }
     delete m_notifier;
     close(g_pipe[0]);
     close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;
-    g_requests = 0;
+    g_firstRequest = 0;
 }
 #else
 TerminationRequests::TerminationRequests(QObject* parent) : QObject(parent) {}

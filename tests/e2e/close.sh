@@ -27,14 +27,3 @@ for how in window SIGTERM SIGINT; do
     expect_exit 0
     check_written
 done
-
-step "a store that cannot be read is replaced by the defaults at exit"
-new_config_home
-seed_settings $'Min_FormShow=text\nHintShow=1\nNoise_Num=5\nLanguare=1'
-start_murmex
-kill -TERM "$MURMEX_PID"
-expect_exit 0
-for key in Min_FormShow HintShow Noise_Num Off_1 Off_2 SPDIF Value_L Value_R; do
-    [[ "$(stored "$key")" == 0 ]] || fail "$key written as '$(stored "$key")', expected the creation state 0"
-done
-[[ "$(stored Languare)" == 1 ]] || fail "Languare written as $(stored Languare), expected 1"

@@ -139,14 +139,30 @@ drag() {
     sleep 0.3
 }
 
+# The volume sliders, by the X of their scale.
+readonly SLIDER_L=530 SLIDER_R=710
+
+# Holds the left button on the slider at X from its middle to window height Y for a few work-timer ticks.
+drag_slider() {
+    point_at "$1" 206
+    xdotool mousedown 1
+    point_at "$1" "$2"
+    sleep 0.5
+    xdotool mouseup 1
+    sleep 0.2
+}
+
 # Copies the program into a fresh folder, so that what it keeps beside itself is written there and never
-# into the build tree; sets PROGRAM (the copy) and OUTPUT_INI (where it keeps the chosen output).
+# into the build tree; sets PROGRAM (the copy) and OUTPUT_INI (where it keeps the chosen output: beside the
+# copy, a portable one; but the superuser's copy is never portable, and keeps it in the settings folder of the
+# moment).
 copy_murmex() {
     local dir
     dir=$(mktemp -d "$MURMEX_TEST_TMP/program.XXXXXX")
     cp "$MURMEX_BIN" "$dir/"
     PROGRAM="$dir/$(basename "$MURMEX_BIN")"
     OUTPUT_INI="$PROGRAM.ini"
+    ((EUID != 0)) || OUTPUT_INI="${XDG_CONFIG_HOME:-$HOME/.config}/Pellor Quandrel/$(basename "$PROGRAM").ini"
 }
 
 # Starts a fresh copy of the program (copy_murmex, start_murmex).

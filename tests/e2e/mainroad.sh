@@ -5,7 +5,6 @@ source "$(dirname "$0")/lib.sh"
 
 readonly LAMP=(760 41) GENERATOR=(107 535)
 readonly NOISE_1=(151 148) NOISE_5=(81 328) NOISE_6=(361 328)
-readonly SLIDER_L=530 SLIDER_R=710
 
 # Figures of one second of what is playing now, taken after the output has settled.
 measure_now() {
@@ -28,16 +27,6 @@ stop_and_hear_silence() {
     click "${GENERATOR[@]}"
     wait_silence "$mark" >/dev/null || fail "the sound did not end with the second press"
     wait_pixel "${LAMP[@]}" 0080C0 || fail "the lamp is $(pixel "${LAMP[@]}") when stopped"
-}
-
-# Holds the left button on the slider at X from its middle to window height Y for a few work-timer ticks.
-drag_slider() {
-    point_at "$1" 206
-    xdotool mousedown 1
-    point_at "$1" "$2"
-    sleep 0.5
-    xdotool mouseup 1
-    sleep 0.2
 }
 
 new_config_home

@@ -192,6 +192,7 @@ TEST_F(AudioOutTest, AFileThatCannotBeWrittenIsNamedInTheError) {
     EXPECT_EQ(store.LoadMappingObjectToAudio(QStringLiteral("1")), -1);
 }
 
+// A portable copy's folder is the user's own; a program under /usr is an installed one, whoever owns it.
 TEST(DeviceIniPathTest, BesideAPortableProgramElseInTheUsersFolder) {
     EXPECT_EQ(MainServices::DeviceIniPath(QStringLiteral("/opt/m/murmex"), true, QStringLiteral("/home/u/.config/P")),
               QStringLiteral("/opt/m/murmex.ini"));
@@ -200,6 +201,12 @@ TEST(DeviceIniPathTest, BesideAPortableProgramElseInTheUsersFolder) {
         QStringLiteral("/home/u/.config/P/murmex.ini"));
     EXPECT_EQ(MainServices::DeviceIniPath(QStringLiteral("/opt/m/murmex.bin"), true, QString()),
               QStringLiteral("/opt/m/murmex.ini"));
+    for (const char* program : {"/usr/local/bin/murmex", "/usr/murmex"})
+        EXPECT_EQ(MainServices::DeviceIniPath(QString::fromLatin1(program), true, QStringLiteral("/home/u/.config/P")),
+                  QStringLiteral("/home/u/.config/P/murmex.ini"))
+            << program;
+    EXPECT_EQ(MainServices::DeviceIniPath(QStringLiteral("/usrlocal/murmex"), true, QStringLiteral("/h")),
+              QStringLiteral("/usrlocal/murmex.ini"));
 }
 
 } // namespace

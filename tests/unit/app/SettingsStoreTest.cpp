@@ -1,4 +1,5 @@
 #include "app/SettingsStore.h"
+#include "app/AutoOff.h"
 #include "tests/unit/app/TestConfigHome.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +43,13 @@ protected:
     void TearDown() override { test::RemoveSettingsFile(); }
 };
 
+// Found without opening the file, which could block; it must still be the file QSettings uses.
+TEST_F(SettingsStoreTest, TheLocationIsTheOneTheStoreUses) {
+    const QSettings store(QString::fromLatin1(SettingsStore::kOrganisation),
+                          QString::fromLatin1(SettingsStore::kApplication));
+    EXPECT_EQ(SettingsStore::Location(), store.fileName());
+}
+
 TEST_F(SettingsStoreTest, EmptyStoreGivesTheDefaults) {
     EXPECT_EQ(ReadFresh(), kDefaults);
     EXPECT_EQ(SettingsStore::ReadLanguage(), 0);
@@ -72,20 +81,20 @@ TEST_F(SettingsStoreTest, OnlyTheUsersOwnStoreIsRead) {
 }
 
 TEST_F(SettingsStoreTest, ValuesAreTakenAsStoredAndBooleansAreNonZero) {
-    WriteSettingsFile("[General]\nMin_FormShow=-3\nHintShow=5\nNoise_Num=-7\nOff_1=12\nOff_2=-1\nSPDIF=0\n"
+    WriteSettingsFile("[General]\nMin_FormShow=-3\nHintShow=5\nNoise_Num=-7\nOff_1=12\nOff_2=1\nSPDIF=0\n"
                       "Value_L=2147483647\nValue_R=-2147483648\nLanguare=2\n");
     const MainSettings read = ReadFresh();
     EXPECT_EQ(read, (MainSettings{.Min_FormShow = true,
                                   .HintShow = true,
                                   .Noise_Num = -7,
                                   .Off_1 = 12,
-                                  .Off_2 = -1,
+                                  .Off_2 = 1,
                                   .SPDIF = false,
                                   .Value_L = 2147483647,
                                   .Value_R = -2147483648}));
     EXPECT_EQ(SettingsStore::ReadLanguage(), 2);
 
-    SettingsStore::WriteMainSettings(read);
+    EXPECT_TRUE(SettingsStore::WriteMainSettings(read));
     EXPECT_EQ(StoredText(QStringLiteral("HintShow")), QStringLiteral("1"));
     EXPECT_EQ(StoredText(QStringLiteral("Min_FormShow")), QStringLiteral("1"));
     EXPECT_EQ(StoredText(QStringLiteral("SPDIF")), QStringLiteral("0"));
@@ -93,33 +102,35 @@ TEST_F(SettingsStoreTest, ValuesAreTakenAsStoredAndBooleansAreNonZero) {
     EXPECT_EQ(ReadFresh(), read);
 }
 
-// A value that is not a 32-bit integer ends the read: everything from it on keeps the creation state,
-// which differs from the defaults (hints and S/PDIF off, noise 0).
-TEST_F(SettingsStoreTest, UnreadableValueEndsTheReadAndEverythingIsWrittenBackAsIntegers) {
-    const char* const unreadable[] = {"abc",      "1.5",  "2147483648",    "-2147483649", "",
+// A value that is not a 32-bit integer takes its own default; the values around it are read as stored.
+TEST_F(SettingsStoreTest, AnUnreadableValueTakesItsDefaultAndTheOthersAreRead) {
+    const char* const unreadable[] = {"yes",      "1.5",  "2147483648",    "-2147483649", "",
                                       "\"1, 2\"", "1, 2", "@ByteArray(1)", "0x10"};
     for (const char* text : unreadable) {
         SCOPED_TRACE(text);
-        WriteSettingsFile(QByteArray("[General]\nMin_FormShow=") + text +
-                          "\nHintShow=1\nNoise_Num=4\nOff_1=3\nOff_2=1\nSPDIF=1\nValue_L=40\nValue_R=60\nLanguare=1\n");
-        const MainSettings read = ReadFresh();
-        EXPECT_EQ(read, MainSettings{});
-        EXPECT_EQ(SettingsStore::ReadLanguage(), 1) << "the language is read on its own";
-
-        SettingsStore::WriteMainSettings(read);
-        for (const char* name : kEightNames)
-            EXPECT_EQ(StoredText(QString::fromLatin1(name)), QStringLiteral("0")) << name;
-        EXPECT_EQ(StoredText(QStringLiteral("Languare")), QStringLiteral("1"));
+        WriteSettingsFile(QByteArray("[General]\nMin_FormShow=1\nHintShow=0\nNoise_Num=") + text +
+                          "\nOff_1=3\nOff_2=1\nSPDIF=" + text + "\nValue_L=40\nValue_R=60\n");
+        EXPECT_EQ(ReadFresh(), (MainSettings{.Min_FormShow = true,
+                                             .HintShow = false,
+                                             .Noise_Num = kDefaults.Noise_Num,
+                                             .Off_1 = 3,
+                                             .Off_2 = 1,
+                                             .SPDIF = kDefaults.SPDIF,
+                                             .Value_L = 40,
+                                             .Value_R = 60}));
     }
 }
 
-TEST_F(SettingsStoreTest, ValuesBeforeAnUnreadableOneAreKept) {
-    WriteSettingsFile("[General]\nMin_FormShow=1\nHintShow=0\nNoise_Num=5\nOff_1=3\nOff_2=x\nSPDIF=1\nValue_L=40\n");
-    EXPECT_EQ(ReadFresh(), (MainSettings{.Min_FormShow = true, .HintShow = false, .Noise_Num = 5, .Off_1 = 3}));
-
-    // The unreadable value itself keeps the creation state, not its default.
-    WriteSettingsFile("[General]\nSPDIF=bad\n");
-    EXPECT_EQ(ReadFresh(), (MainSettings{.Min_FormShow = false, .HintShow = true, .Noise_Num = 1, .SPDIF = false}));
+// A damaged file must never arm a power-off: an action other than the two takes "close", while the delay
+// keeps its wrap around the table.
+TEST_F(SettingsStoreTest, AStoredActionOutsideTheTwoTakesClose) {
+    for (const char* off2 : {"-1", "2", "2147483647"}) {
+        SCOPED_TRACE(off2);
+        WriteSettingsFile(QByteArray("[General]\nOff_1=-1\nOff_2=") + off2 + "\n");
+        const MainSettings read = ReadFresh();
+        EXPECT_EQ(read.Off_2, kOffActionClose);
+        EXPECT_EQ(read.Off_1, -1) << "the delay is wrapped where it is shown";
+    }
 }
 
 TEST_F(SettingsStoreTest, LanguageIsReadAndWrittenOnItsOwn) {
@@ -160,8 +171,8 @@ TEST_F(SettingsStoreTest, UnwritableStoreLosesNothingStoredBefore) {
         test::ReadOnlySettings readOnly;
         if (QFile(test::SettingsFilePath()).open(QIODevice::Append))
             return "the read-only guard did not take hold";
-        SettingsStore::WriteLanguage(0);
-        SettingsStore::WriteMainSettings(kDefaults);
+        if (SettingsStore::WriteLanguage(0) || SettingsStore::WriteMainSettings(kDefaults))
+            return "a write that failed was taken as done";
         return nullptr;
     });
     EXPECT_EQ(ReadSettingsFile(), before);

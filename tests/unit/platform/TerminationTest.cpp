@@ -4,8 +4,10 @@
 
 #include <QCoreApplication>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <thread>
 
 namespace murmex::platform {
 namespace {
@@ -30,16 +32,26 @@ TEST(TerminationTest, ASignalBecomesOneRequestOnTheEventLoop) {
         testing::ExitedWithCode(0), "");
 }
 
-TEST(TerminationTest, ASecondSignalWhileTheFirstIsServedEndsTheProcessAtOnce) {
+// A logout sends SIGTERM and SIGHUP at once: one orderly end. Only a signal after the grace ends the process.
+TEST(TerminationTest, SignalsSoonAfterTheFirstAreTheSameRequestAndALaterOneEndsAtOnce) {
     EXPECT_EXIT(
         {
             QCoreApplication app(ChildArgc, ChildArgv);
             TerminationRequests requests;
-            std::raise(SIGINT);
+            int seen = 0;
+            QObject::connect(&requests, &TerminationRequests::Requested, [&] { ++seen; });
             std::raise(SIGTERM);
+            std::raise(SIGHUP);
+            std::raise(SIGINT);
+            QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+            if (seen != 1)
+                std::_Exit(10 + seen);
+            std::this_thread::sleep_for(std::chrono::milliseconds(TerminationRequests::kSameRequestMs + 100));
+            std::raise(SIGHUP);
             std::_Exit(0);
         },
-        testing::ExitedWithCode(128 + SIGTERM), "");
+        testing::ExitedWithCode(128 + SIGHUP), "");
 }
 
 } // namespace

@@ -234,7 +234,8 @@ private slots:
         QCOMPARE(fm->Page_Num, 2);
     }
 
-    // Selectors from an edited store wrap at the first show, and are stored so.
+    // A delay from an edited store wraps at the first show, and is stored so; an action other than the two is
+    // "close", as a damaged store must never arm a power-off.
     void storedSelectorsOutsideTheTablesWrapAndAreStoredWrapped_data() {
         QTest::addColumn<int>("off1");
         QTest::addColumn<int>("off2");
@@ -244,7 +245,7 @@ private slots:
         QTest::addColumn<int>("storedOff2");
         QTest::newRow("past the ends") << 12 << 5 << QStringLiteral("--") << QStringLiteral("Close Murmex") << 0 << 0;
         QTest::newRow("below the starts")
-            << -1 << -1 << QStringLiteral("60") << QStringLiteral("Computer shutdown") << 9 << 1;
+            << -1 << -1 << QStringLiteral("60") << QStringLiteral("Close Murmex") << 9 << 0;
         QTest::newRow("within") << 3 << 1 << QStringLiteral("30") << QStringLiteral("Computer shutdown") << 3 << 1;
     }
     void storedSelectorsOutsideTheTablesWrapAndAreStoredWrapped() {
