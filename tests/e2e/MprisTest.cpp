@@ -2,6 +2,7 @@
 // programs: one that holds the player's name first, and a client that sets the volume. The machine's own bus
 // is never reached.
 #include "platform/Mpris.h"
+#include "tests/e2e/PrivateBus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -42,13 +43,11 @@ class MprisTest : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        const QString socket = m_dir.filePath(QStringLiteral("session_bus_socket"));
-        m_bus.start(QStringLiteral("dbus-daemon"),
-                    {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                     QStringLiteral("--print-address"), QStringLiteral("--address=unix:path=") + socket});
-        QVERIFY2(m_bus.waitForStarted(10000), "dbus-daemon is not installed");
-        QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), 20000);
-        m_address = QString::fromUtf8(m_bus.readLine().trimmed());
+        QByteArray address;
+        QVERIFY2(murmex::test::StartPrivateBus(m_bus, QStringLiteral("--session"),
+                                               m_dir.filePath(QStringLiteral("session_bus_socket")), address),
+                 "the private bus did not start (is dbus-daemon installed?)");
+        m_address = QString::fromUtf8(address);
         // Before anything opens the session bus: from here on it is the private one.
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
         QVERIFY(Other().isConnected());
