@@ -68,17 +68,26 @@ constexpr OffTick CountOffTick(std::int32_t offCount, std::int32_t off1) {
 }
 
 // The gentle end: over the last ticks before the action the output volume goes down step by step, and is 0 on
-// the tick the action fires. The share of the user's volume to play with the count `offCount` (as it stands
-// after the tick) and the delay `off1`: 1 with no auto-off, earlier than the fade, and after the action.
+// the tick the action fires. A power-off takes the computer down in its own time: the output stays at 0 for a
+// minute after the request, and a program still running after that was refused, so the noise fades back in
+// over as many ticks as it faded out. The share of the user's volume to play with the count `offCount` (as it
+// stands after the tick), the delay `off1` and the action `off2`: 1 with no auto-off, earlier than the fade,
+// after a close, and once the noise is back.
 inline constexpr std::int32_t kFadeTicks = 50;
+inline constexpr std::int32_t kShutdownSilenceTicks = 600;
 
-constexpr double FadeShare(std::int32_t offCount, std::int32_t off1) {
+constexpr double FadeShare(std::int32_t offCount, std::int32_t off1, std::int32_t off2) {
     if (off1 <= 0 || off1 >= std::int32_t(kOffDelays.size()))
         return 1.0;
     const std::int64_t left = std::int64_t(kOffDelays[std::size_t(off1)].ticks) - offCount;
-    if (left < 0 || left >= kFadeTicks)
+    if (left >= 0)
+        return left < kFadeTicks ? double(left) / kFadeTicks : 1.0;
+    if (off2 != kOffActionShutdown)
         return 1.0;
-    return double(left) / kFadeTicks;
+    const std::int64_t back = -left - kShutdownSilenceTicks;
+    if (back <= 0)
+        return 0.0;
+    return back < kFadeTicks ? double(back) / kFadeTicks : 1.0;
 }
 
 } // namespace murmex

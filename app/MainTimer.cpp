@@ -80,10 +80,11 @@ void TfmMain::CountOff() {
         ShutdownComputer();
 }
 
-// The output volume alone goes down: the sliders, their numbers and the stored values stay the user's. A fade
-// the user has cancelled stays off until the count has left the fade's ticks.
+// The output volume alone goes down, and after a refused power-off comes back: the sliders, their numbers and
+// the stored values stay the user's. A fade the user has cancelled stays off until the count has left the
+// fade's ticks.
 void TfmMain::FadeOut() {
-    const double share = FadeShare(Off_Count, Off_1);
+    const double share = FadeShare(Off_Count, Off_1, Off_2);
     if (share == 1.0)
         m_fadeCancelled = false;
     if (share < 1.0 && !m_fadeCancelled) {

@@ -23,7 +23,7 @@ constexpr auto kDoneCheckInterval = 100ms;
 
 // A lost output is looked for again this often: opening is cheap, and the sound returns within about this
 // much of the output's return. A chosen output is looked for as often while the loop plays on it or
-// elsewhere.
+// elsewhere, and a stream that failed as soon as it was opened is not opened again sooner.
 constexpr auto kReopenInterval = 1s;
 
 // How long a lost chosen output is waited for before the loop plays on the default output meanwhile.
@@ -104,8 +104,7 @@ void TWOThread::Execute() {
     // opened the device has nothing to play, and does not even read its clip.
     bool released = true;
     if (!m_terminated.load() && ReadWave()) {
-        while (!m_terminated.load() && PredecessorEnding())
-            std::this_thread::sleep_for(2ms);
+        WaitForPredecessors();
         if (!m_terminated.load())
             released = Play();
     }
@@ -118,12 +117,27 @@ void TWOThread::Execute() {
                 break;
             }
         }
+        // The players started after this one on its device may be waiting for it to let go.
+        for (TWOThread* player : list.players) {
+            if (player->FOutDevice == FOutDevice)
+                player->Wake();
+        }
         if (!released) {
             list.kept.push_back(this);
             return;
         }
     }
     delete this; // nothing refers to a player once it has left the list
+}
+
+// Sleeps until no predecessor is ending or a stop comes: a predecessor may be showing an error box for as
+// long as the user leaves it open. A leaving player wakes the others of its device.
+void TWOThread::WaitForPredecessors() {
+    while (!m_terminated.load() && PredecessorEnding()) {
+        std::unique_lock lock(m_wakeMutex);
+        m_wake.wait(lock, [this] { return m_woken || m_terminated.load(); });
+        m_woken = false;
+    }
 }
 
 bool TWOThread::ReadWave() {
@@ -180,6 +194,7 @@ bool TWOThread::Play() {
 // Hands the clip to the freshly opened device. False when an endless loop's stream would not start, which
 // counts as a lost output; a buffer played once simply never gets done then, and waits for the stop.
 bool TWOThread::StartPlaying(platform::WaveOut& device) {
+    m_openedAt = std::chrono::steady_clock::now();
     platform::WaveHeader& header = *FWaveHdr;
     header.lpData = FWaveData.data();
     header.dwBufferLength = static_cast<std::uint32_t>(FWaveData.size());
@@ -287,9 +302,13 @@ void TWOThread::ReleaseLost(std::unique_ptr<platform::WaveOut>& device) {
     device = std::make_unique<platform::WaveOut>();
 }
 
-// Tries the chosen output at once and then every second; a chosen output lost for long enough gives way to
-// the default output meanwhile. False when a stop came first.
+// Tries the chosen output at once, or a second after the last open when that stream failed sooner, and then
+// every second; a chosen output lost for long enough gives way to the default output meanwhile. False when a
+// stop came first.
 bool TWOThread::Reopen(platform::WaveOut& device) {
+    const auto soonest = m_openedAt + kReopenInterval;
+    if (const auto now = std::chrono::steady_clock::now(); now < soonest && !WaitUnlessStopped(soonest - now))
+        return false;
     for (;;) {
         if (m_terminated.load())
             return false;

@@ -7,7 +7,8 @@
 // freed.
 //
 // An endless loop whose output goes away (its sound server ends, the device is removed) is closed and
-// opened again every second until it is back or a stop comes. When a chosen output (not the default one)
+// opened again every second until it is back or a stop comes; a stream that fails as soon as it is opened
+// (it will not start) is opened again a second after, not at once. When a chosen output (not the default one)
 // has not come back within ten seconds, the loop plays on the default output meanwhile, and goes back to
 // the chosen one as soon as it can be opened again; it is looked for every second, by the name it had
 // at start. A sound server that moves the streams of an output that went away to another output keeps
@@ -69,6 +70,7 @@ private:
     void Execute();
     void Terminate();
     bool PredecessorEnding() const;
+    void WaitForPredecessors();
     bool ReadWave();
     // Lost: the stream has ended by itself. Displaced: the chosen output is not there, but the stream plays
     // on (the sound server moved it). ChosenBack: the chosen output can be opened again while the loop plays
@@ -121,6 +123,7 @@ private:
     std::chrono::steady_clock::time_point m_lostAt;
     std::chrono::steady_clock::time_point m_lastLook;
     std::chrono::steady_clock::time_point m_lastRefresh;
+    std::chrono::steady_clock::time_point m_openedAt; // of the stream last handed the clip
     std::atomic<bool> m_terminated{false};
     bool m_woken = false; // under the wake-up lock
     std::mutex m_wakeMutex;

@@ -1,7 +1,5 @@
 #include "audio/WaveOutUtils.h"
 
-#include <QLocale>
-
 #include <algorithm>
 #include <mutex>
 
@@ -115,8 +113,13 @@ QString SndDeviceKey(const SndDeviceLibrary& library, int id) {
     return library.key ? LibraryText(library, library.key, id) : SndDeviceName(library, id);
 }
 
+// Only the ASCII letters: a locale's own rules would miss the marks (Turkish upper-cases "i" to a dotted capital).
 bool IsSpdifName(const QString& name) {
-    const QString upper = QLocale().toUpper(name);
+    QString upper = name;
+    for (QChar& c : upper) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - u'a' + u'A');
+    }
     return upper.contains(QLatin1StringView("SPDIF")) || upper.contains(QLatin1StringView("IEC958"));
 }
 

@@ -63,8 +63,8 @@ QString SndDeviceName(const SndDeviceLibrary& library, int id);
 // Its key, alike; its name when the library has no keys.
 QString SndDeviceKey(const SndDeviceLibrary& library, int id);
 
-// True for an S/PDIF output: "SPDIF" or "IEC958" (as sound servers call it) anywhere in the name upper-cased
-// under the user's locale.
+// True for an S/PDIF output: "SPDIF" or "IEC958" (as sound servers call it) anywhere in the name, with its
+// ASCII letters upper-cased whatever the locale.
 bool IsSpdifName(const QString& name);
 
 // Empties `list` and fills it with the library's devices in its order, leaving out S/PDIF outputs unless

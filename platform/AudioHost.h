@@ -91,9 +91,10 @@ bool Refresh();
 void CountOpenStream(int change);
 int OpenStreams();
 
-// Replacements of PortAudio's calls that stop a stream at once and that close it; null (PortAudio's own) unless
-// a test puts one in place to make them fail. A replacement must be in place before the call it stands in
-// for begins.
+// Replacements of PortAudio's calls that start a stream, that stop it at once and that close it; null
+// (PortAudio's own) unless a test puts one in place to make them fail. A replacement must be in place before
+// the call it stands in for begins.
+inline std::atomic<PaError (*)(PaStream*)> StartStream{nullptr};
 inline std::atomic<PaError (*)(PaStream*)> AbortStream{nullptr};
 inline std::atomic<PaError (*)(PaStream*)> CloseStream{nullptr};
 

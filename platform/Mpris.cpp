@@ -1,10 +1,18 @@
 #include "platform/Mpris.h"
 
+#include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QMetaProperty>
 #include <QStringList>
+#include <QTimer>
+
+#include <cmath>
+#include <vector>
 
 namespace murmex::platform {
 namespace {
@@ -85,6 +93,7 @@ public:
     double Rate() const { return 1.0; }
     QVariantMap Metadata() const { return platform::Metadata(m_controls->View()); }
     double Volume() const { return m_controls->View().volume; }
+    // Writes come through the properties adaptor; this makes the interface show the volume as writable.
     void SetVolume(double volume) { m_controls->SetVolume(volume); }
     qlonglong Position() const { return 0; }
     bool CanStep() const { return m_controls->View().canStep; }
@@ -111,6 +120,80 @@ signals:
 private:
     MediaControls* m_controls;
     const MediaCommands& m_commands;
+};
+
+// The properties of the two interfaces above. Qt's own answer to a property write stores whatever number the
+// bus sends and cannot refuse one; this one refuses a volume that is not a finite number, with an error.
+class PropertiesAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.DBus.Properties")
+
+public:
+    PropertiesAdaptor(MediaControls* controls, std::initializer_list<const QDBusAbstractAdaptor*> interfaces)
+        : QDBusAbstractAdaptor(controls), m_controls(controls), m_interfaces(interfaces) {}
+
+public slots:
+    QDBusVariant Get(const QString& interfaceName, const QString& name, const QDBusMessage& message) {
+        const QVariant value = Read(interfaceName, name);
+        if (!value.isValid())
+            Refuse(message, QDBusError::UnknownProperty,
+                   QStringLiteral("No property %1 in %2").arg(name, interfaceName));
+        return QDBusVariant(value);
+    }
+
+    QVariantMap GetAll(const QString& interfaceName, const QDBusMessage& message) {
+        const QDBusAbstractAdaptor* adaptor = Find(interfaceName);
+        if (!adaptor) {
+            Refuse(message, QDBusError::UnknownInterface, QStringLiteral("No interface %1").arg(interfaceName));
+            return {};
+        }
+        QVariantMap all;
+        const QMetaObject* meta = adaptor->metaObject();
+        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i)
+            all.insert(QString::fromLatin1(meta->property(i).name()), meta->property(i).read(adaptor));
+        return all;
+    }
+
+    void Set(const QString& interfaceName, const QString& name, const QDBusVariant& value,
+             const QDBusMessage& message) {
+        if (interfaceName != kPlayerInterface || name != QLatin1StringView("Volume")) {
+            const QDBusError::ErrorType error =
+                Read(interfaceName, name).isValid() ? QDBusError::PropertyReadOnly : QDBusError::UnknownProperty;
+            Refuse(message, error, QStringLiteral("%1 cannot be set in %2").arg(name, interfaceName));
+            return;
+        }
+        bool number = false;
+        const double volume = value.variant().toDouble(&number);
+        if (!number || !m_controls->SetVolume(volume))
+            Refuse(message, QDBusError::InvalidArgs, QStringLiteral("The volume must be a finite number"));
+    }
+
+private:
+    const QDBusAbstractAdaptor* Find(const QString& interfaceName) const {
+        for (const QDBusAbstractAdaptor* adaptor : m_interfaces) {
+            const QMetaObject* meta = adaptor->metaObject();
+            if (interfaceName == QLatin1StringView(meta->classInfo(meta->indexOfClassInfo("D-Bus Interface")).value()))
+                return adaptor;
+        }
+        return nullptr;
+    }
+
+    QVariant Read(const QString& interfaceName, const QString& name) const {
+        const QDBusAbstractAdaptor* adaptor = Find(interfaceName);
+        if (!adaptor)
+            return {};
+        const QMetaObject* meta = adaptor->metaObject();
+        const int index = meta->indexOfProperty(name.toUtf8().constData());
+        return index < meta->propertyOffset() ? QVariant() : meta->property(index).read(adaptor);
+    }
+
+    static void Refuse(const QDBusMessage& message, QDBusError::ErrorType error, const QString& text) {
+        message.setDelayedReply(true);
+        QDBusConnection::sessionBus().send(message.createErrorReply(error, text));
+    }
+
+    MediaControls* m_controls;
+    std::vector<const QDBusAbstractAdaptor*> m_interfaces;
 };
 
 } // namespace
@@ -150,13 +233,19 @@ std::unique_ptr<MediaControls> MediaControls::Start(const MediaIdentity& identit
     if (!bus.isConnected())
         return nullptr;
     std::unique_ptr<MediaControls> controls(new MediaControls(identity, std::move(commands)));
-    new RootAdaptor(controls.get(), controls->m_commands);
-    new PlayerAdaptor(controls.get(), controls->m_commands);
+    const auto* root = new RootAdaptor(controls.get(), controls->m_commands);
+    const auto* player = new PlayerAdaptor(controls.get(), controls->m_commands);
+    new PropertiesAdaptor(controls.get(), {root, player});
     if (!bus.registerObject(kObjectPath, controls.get(), QDBusConnection::ExportAdaptors))
         return nullptr;
+    // Another program may hold the name already: the player then goes by a name of its own, as the media
+    // controls' convention has it.
     if (!bus.registerService(controls->m_serviceName)) {
-        bus.unregisterObject(kObjectPath);
-        return nullptr;
+        controls->m_serviceName += QStringLiteral(".instance%1").arg(QCoreApplication::applicationPid());
+        if (!bus.registerService(controls->m_serviceName)) {
+            bus.unregisterObject(kObjectPath);
+            return nullptr;
+        }
     }
     return controls;
 }
@@ -181,17 +270,22 @@ void MediaControls::Refresh() {
     QDBusConnection::sessionBus().send(signal);
 }
 
-// The answer to a command shows its outcome: the state is read again at once rather than at the next refresh.
+// A command is answered at once, and runs after the answer has gone: an error box it may show must not keep
+// the caller waiting. The outcome is told by the properties that change.
 void MediaControls::Run(const std::function<void()>& command) {
-    if (command)
-        command();
-    Refresh();
+    QTimer::singleShot(0, this, [this, command] {
+        if (command)
+            command();
+        Refresh();
+    });
 }
 
-void MediaControls::SetVolume(double volume) {
-    if (m_commands.setVolume)
-        m_commands.setVolume(volume);
-    Refresh();
+bool MediaControls::SetVolume(double volume) {
+    if (!std::isfinite(volume))
+        return false;
+    Run(m_commands.setVolume ? std::function<void()>([this, volume] { m_commands.setVolume(volume); })
+                             : std::function<void()>());
+    return true;
 }
 
 } // namespace murmex::platform

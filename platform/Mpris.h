@@ -54,8 +54,9 @@ class MediaControls : public QObject {
     Q_OBJECT
 
 public:
-    // Registers the player on the session bus. Without a session bus, or with the name already taken, there
-    // are no media controls: nothing is returned and nothing is said.
+    // Registers the player on the session bus, as org.mpris.MediaPlayer2.<busSuffix>, or with that name taken
+    // by another program as org.mpris.MediaPlayer2.<busSuffix>.instance<pid>. Without a session bus, or with
+    // both names taken, there are no media controls: nothing is returned and nothing is said.
     static std::unique_ptr<MediaControls> Start(const MediaIdentity& identity, MediaCommands commands);
     ~MediaControls() override;
 
@@ -65,8 +66,10 @@ public:
     // For the adaptors.
     const MediaIdentity& Identity() const { return m_identity; }
     const MediaView& View() const { return m_view; }
+    // Both answer the caller at once and act after the answer has gone.
     void Run(const std::function<void()>& command);
-    void SetVolume(double volume);
+    // False, and nothing done, for a volume that is not a finite number.
+    bool SetVolume(double volume);
 
 private:
     MediaControls(const MediaIdentity& identity, MediaCommands commands);

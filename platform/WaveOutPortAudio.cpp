@@ -143,7 +143,7 @@ MMRESULT PortAudioDevice::Play(WaveHeader& queued, std::uint64_t plays) {
     const auto lock = audiohost::Lock();
     if (portaudio::Pa().IsStreamStopped(stream) == 0)
         portaudio::Pa().StopStream(stream); // an earlier buffer ran to its end
-    return FromPortAudio(portaudio::Pa().StartStream(stream));
+    return FromPortAudio(Replaced(audiohost::StartStream, portaudio::Pa().StartStream)(stream));
 }
 
 MMRESULT PortAudioDevice::Stop() {

@@ -348,6 +348,23 @@ TEST_F(PlayerLossTest, AStopEndsThePlayerAtOnceWhileTheServerIsAwayOrReturning) 
     EXPECT_TRUE(m_presented.Messages().empty());
 }
 
+// A loop whose stream will not start has lost its output, and is opened again: a second after the last open,
+// not at once. Three starts therefore span at least two seconds, however fast or slow the machine.
+TEST_F(PlayerLossTest, AStreamThatWillNotStartIsOpenedAgainASecondLaterNotAtOnce) {
+    const TestClip clip = NoiseItem(1, 4800, 24);
+    testing::internal::CaptureStderr();
+    {
+        const test::Refusing refusing(platform::audiohost::StartStream);
+        const auto started = std::chrono::steady_clock::now();
+        TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
+        ASSERT_TRUE(WaitFor([] { return test::Refusing::Refusals() >= 3; }, 30000)) << "the stream was not tried again";
+        EXPECT_GE(MsSince(started), 2000) << test::Refusing::Refusals() << " starts";
+        ExpectQuickStop("refusing to start");
+    }
+    EXPECT_EQ(Count(testing::internal::GetCapturedStderr(), "was lost"), 1);
+    EXPECT_TRUE(m_presented.Messages().empty());
+}
+
 TEST_F(PlayerLossTest, RepeatedLossesLeaveTheThreadsAsTheyWere) {
     const TestClip clip = NoiseItem(1, 9600, 23);
     ASSERT_TRUE(StartHeard(clip, m_presented.Presenter()));

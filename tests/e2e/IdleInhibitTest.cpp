@@ -1,6 +1,7 @@
 // The idle inhibitor over real D-Bus: two private buses started here stand in for the session and the
 // system bus, with a fake portal and a fake login manager on them. The machine's own buses are never reached.
 #include "platform/IdleInhibitor.h"
+#include "tests/e2e/PrivateBus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -47,27 +48,14 @@ class IdleInhibitTest : public QObject {
         return QStringLiteral("Inhibit %1 what=idle who=Murmex mode=block why=").arg(n) + kReason;
     }
 
-    static bool StartBus(QProcess& bus, const QString& socket, QByteArray& address) {
-        bus.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--config-file=") + qEnvironmentVariable("PRIVATE_BUS_CONF"),
-                   QStringLiteral("--nofork"), QStringLiteral("--nopidfile"), QStringLiteral("--print-address"),
-                   QStringLiteral("--address=unix:path=") + socket});
-        if (!bus.waitForStarted(10000))
-            return false;
-        QElapsedTimer clock;
-        clock.start();
-        while (!bus.canReadLine() && clock.elapsed() < 20000)
-            bus.waitForReadyRead(100);
-        address = bus.readLine().trimmed();
-        return address.startsWith("unix:path=" + socket.toUtf8());
-    }
-
     static void StartFake(QProcess& fake, const char* binary, const QStringList& args) {
         fake.start(qEnvironmentVariable(binary), args);
         QVERIFY(fake.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(fake.canReadLine(), 20000);
         QCOMPARE(fake.readLine().trimmed(), QByteArray("ready"));
     }
+
+    static QString BusConfig() { return QStringLiteral("--config-file=") + qEnvironmentVariable("PRIVATE_BUS_CONF"); }
 
     void StartPortal(bool refuse = false) {
         QStringList args{PortalRecord()};
@@ -89,9 +77,11 @@ private slots:
         QVERIFY(m_dir.isValid());
         QByteArray session;
         QByteArray system;
-        QVERIFY2(StartBus(m_sessionBus, m_dir.filePath(QStringLiteral("session_bus")), session),
+        QVERIFY2(murmex::test::StartPrivateBus(m_sessionBus, BusConfig(), m_dir.filePath(QStringLiteral("session_bus")),
+                                               session),
                  "the private session bus did not start");
-        QVERIFY2(StartBus(m_systemBus, m_dir.filePath(QStringLiteral("system_bus")), system),
+        QVERIFY2(murmex::test::StartPrivateBus(m_systemBus, BusConfig(), m_dir.filePath(QStringLiteral("system_bus")),
+                                               system),
                  "the private system bus did not start");
         // Before anything opens a bus: from here on both are the private ones.
         qputenv("DBUS_SESSION_BUS_ADDRESS", session);

@@ -1,6 +1,7 @@
 // The power-off request over a real D-Bus: a private bus started here stands in for the system bus, with
 // a fake login manager on it. The machine's own bus is never reached.
 #include "platform/Power.h"
+#include "tests/e2e/PrivateBus.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,14 +26,10 @@ class PowerTest : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        const QString socket = m_dir.filePath(QStringLiteral("system_bus_socket"));
-        m_bus.start(QStringLiteral("dbus-daemon"),
-                    {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                     QStringLiteral("--print-address"), QStringLiteral("--address=unix:path=") + socket});
-        QVERIFY2(m_bus.waitForStarted(10000), "dbus-daemon is not installed");
-        QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), 20000);
-        const QByteArray address = m_bus.readLine().trimmed();
-        QVERIFY(address.startsWith("unix:path=" + socket.toUtf8()));
+        QByteArray address;
+        QVERIFY2(murmex::test::StartPrivateBus(m_bus, QStringLiteral("--session"),
+                                               m_dir.filePath(QStringLiteral("system_bus_socket")), address),
+                 "the private bus did not start (is dbus-daemon installed?)");
         // Before anything opens the system bus: from here on it is the private one.
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
     }

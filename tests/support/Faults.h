@@ -21,13 +21,23 @@ inline constexpr PaError kRefusal = paInternalError;
 class Refusing {
 public:
     using Call = std::atomic<PaError (*)(PaStream*)>;
-    explicit Refusing(Call& call) : m_call(call), m_real(call.exchange(&Refuse)) {}
+    explicit Refusing(Call& call) : m_call(call) {
+        s_refusals.store(0);
+        m_real = call.exchange(&Refuse);
+    }
     ~Refusing() { m_call.store(m_real); }
     Refusing(const Refusing&) = delete;
     Refusing& operator=(const Refusing&) = delete;
 
+    // The calls refused since the last replacement was put in place, whichever call it stands in for.
+    static int Refusals() { return s_refusals.load(); }
+
 private:
-    static PaError Refuse(PaStream*) { return kRefusal; }
+    static PaError Refuse(PaStream*) {
+        s_refusals.fetch_add(1);
+        return kRefusal;
+    }
+    static inline std::atomic<int> s_refusals{0};
     Call& m_call;
     PaError (*m_real)(PaStream*);
 };

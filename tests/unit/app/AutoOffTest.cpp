@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -117,17 +118,35 @@ TEST(AutoOffTest, BothSelectorsWrapAround) {
 
 TEST(AutoOffTest, TheFadeCoversTheLastFiftyTicksOfAKnownDelayOnly) {
     constexpr std::int32_t sixty = 36000;
-    EXPECT_EQ(FadeShare(sixty - 51, 9), 1.0);
-    EXPECT_EQ(FadeShare(sixty - 50, 9), 1.0);
-    EXPECT_DOUBLE_EQ(FadeShare(sixty - 49, 9), 0.98);
-    EXPECT_DOUBLE_EQ(FadeShare(sixty - 1, 9), 0.02);
-    EXPECT_EQ(FadeShare(sixty, 9), 0.0); // the tick the action fires
-    EXPECT_EQ(FadeShare(sixty + 1, 9), 1.0);
-    EXPECT_EQ(FadeShare(std::numeric_limits<std::int32_t>::max(), 9), 1.0);
-    EXPECT_EQ(FadeShare(std::numeric_limits<std::int32_t>::min(), 9), 1.0);
+    EXPECT_EQ(FadeShare(sixty - 51, 9, kOffActionClose), 1.0);
+    EXPECT_EQ(FadeShare(sixty - 50, 9, kOffActionClose), 1.0);
+    EXPECT_DOUBLE_EQ(FadeShare(sixty - 49, 9, kOffActionClose), 0.98);
+    EXPECT_DOUBLE_EQ(FadeShare(sixty - 1, 9, kOffActionClose), 0.02);
+    EXPECT_EQ(FadeShare(sixty, 9, kOffActionClose), 0.0); // the tick the action fires
+    EXPECT_EQ(FadeShare(sixty + 1, 9, kOffActionClose), 1.0);
+    EXPECT_EQ(FadeShare(std::numeric_limits<std::int32_t>::max(), 9, kOffActionClose), 1.0);
+    EXPECT_EQ(FadeShare(std::numeric_limits<std::int32_t>::min(), 9, kOffActionClose), 1.0);
     // No auto-off, and delays the table does not have, never fade.
-    EXPECT_EQ(FadeShare(0, 0), 1.0);
-    EXPECT_EQ(FadeShare(5990, -1), 1.0);
-    EXPECT_EQ(FadeShare(5990, 10), 1.0);
-    EXPECT_DOUBLE_EQ(FadeShare(5990, 1), 0.2);
+    EXPECT_EQ(FadeShare(0, 0, kOffActionClose), 1.0);
+    EXPECT_EQ(FadeShare(5990, -1, kOffActionClose), 1.0);
+    EXPECT_EQ(FadeShare(5990, 10, kOffActionClose), 1.0);
+    EXPECT_DOUBLE_EQ(FadeShare(5990, 1, kOffActionClose), 0.2);
+}
+
+// A power-off takes the computer down in its own time: a minute of silence after the request, and only a
+// program still running after it (the request was refused) hears the noise come back, over five seconds.
+TEST(AutoOffTest, AfterAPowerOffRequestAMinuteOfSilenceThenTheNoiseFadesBackIn) {
+    Countdown c;
+    c.Run(10 * kMinute, 1);
+    ASSERT_EQ(c.fired.size(), 1u);
+    std::vector<double> shares;
+    for (int tick = 0; tick < kMinute + 2 * kFadeTicks; ++tick) {
+        c.Run(1, 1);
+        shares.push_back(FadeShare(c.count, 1, kOffActionShutdown));
+    }
+    EXPECT_EQ(std::count(shares.begin(), shares.begin() + kMinute, 0.0), kMinute);
+    for (int tick = kMinute; tick < kMinute + kFadeTicks; ++tick)
+        EXPECT_GT(shares[std::size_t(tick)], shares[std::size_t(tick - 1)]) << tick;
+    EXPECT_EQ(std::count(shares.begin() + kMinute + kFadeTicks - 1, shares.end(), 1.0), kFadeTicks + 1);
+    EXPECT_EQ(c.fired.size(), 1u);
 }

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 
 #include <map>
@@ -76,6 +77,15 @@ TEST(DeviceListTest, SpdifOutputsAreLeftOutUnlessShownAndEveryNameIsGivenBack) {
     EXPECT_TRUE(audio::IsSpdifName(QStringLiteral("xSpDiFx")));
     EXPECT_FALSE(audio::IsSpdifName(QStringLiteral("SPD IF")));
     EXPECT_TRUE(audio::IsSpdifName(QStringLiteral("Built-in Audio Digital Stereo (IEC958)")));
+}
+
+// Turkish upper-cases "i" to a dotted capital, which would hide a lower-case "spdif" from the filter.
+TEST(DeviceListTest, TheSpdifMarkIsFoundWhateverTheLocale) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+    const bool lower = audio::IsSpdifName(QStringLiteral("alsa_output.pci.iec958-spdif"));
+    QLocale::setDefault(before);
+    EXPECT_TRUE(lower);
 }
 
 TEST(DeviceListTest, NoDevicesGiveAnEmptyList) {

@@ -157,8 +157,8 @@ private slots:
     }
 
     // Over the last fifty ticks the output goes down step by step to nothing on the tick the action fires,
-    // while the sliders, their numbers and the stored values stay the user's; a computer that stays on hears
-    // the noise again at the user's volume.
+    // while the sliders, their numbers and the stored values stay the user's; a computer that is still on a
+    // minute after the request hears the noise come back over five seconds to the user's volume.
     void theLastFiveSecondsFadeTheOutputAlone() {
         int powerOffs = 0;
         const auto fm = FadingWindow(powerOffs);
@@ -185,7 +185,13 @@ private slots:
         QCOMPARE(last.right, 0);
         QCOMPARE(test::StoredWidgetSetting("Value_L"), QStringLiteral("80"));
         QCOMPARE(test::StoredWidgetSetting("Value_R"), QStringLiteral("40"));
+        for (int tick = 0; tick < 600; ++tick)
+            fm->Timer_WorkTimer();
+        QCOMPARE(CurrentVolume().left, 0);
         fm->Timer_WorkTimer();
+        QVERIFY(CurrentVolume().left > 0 && CurrentVolume().left < full.left);
+        for (int tick = 0; tick < 49; ++tick)
+            fm->Timer_WorkTimer();
         QCOMPARE(CurrentVolume().left, full.left);
         QCOMPARE(CurrentVolume().right, full.right);
         QCOMPARE(powerOffs, 1);
