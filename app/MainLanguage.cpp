@@ -91,6 +91,7 @@ void TfmMain::ApplyLanguage() {
         FillHelp(*fmHelp, Lang_Num);
         ShowTexts(*this, *fmHelp);
         ShowGeneratorAndNoiseHints(*this, *fmHelp);
+        ShowAccessibleNames(*fmHelp);
     }
     if (const std::optional<LanguagePictures> pictures = PicturesFor(Lang_Num))
         ShowLanguagePictures(*this, *pictures);
@@ -101,7 +102,10 @@ void TfmMain::ShowGeneratorHints() {
     if (!fmHelp)
         return;
     Indicator_Generator->setToolTip(Generator_On ? fmHelp->Str_Gen_Working : fmHelp->Str_Gen_Stopped);
-    Sb_Generator->setToolTip(Generator_On ? fmHelp->Str_Gen_Stop : fmHelp->Str_Gen_Start);
+    // A screen reader names the button by its hint: what a press does.
+    const QString& hint = Generator_On ? fmHelp->Str_Gen_Stop : fmHelp->Str_Gen_Start;
+    Sb_Generator->setToolTip(hint);
+    Sb_Generator->setAccessibleName(hint);
 }
 
 // Both arrows toggle between the two languages. The page shown stays; the generator face and the tabs take
