@@ -164,7 +164,16 @@ void MakeAccessible(QWidget* window, std::vector<std::pair<QWidget*, AccessibleS
     }();
     (void)installed;
     delete AccessibleTree::Of(window);
+    // Whatever Qt made of these widgets before gives way to the tree's own: any change announced while the
+    // window was being built (its title, a field's text) has made Qt describe the widget, and keep that.
+    std::vector<QWidget*> widgets{window};
+    for (const auto& control : controls)
+        widgets.push_back(control.first);
     new AccessibleTree(window, std::move(controls));
+    for (QWidget* widget : widgets) {
+        if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(widget))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    }
 }
 
 void AccessibleStateChanged(QWidget* control) {
