@@ -90,14 +90,23 @@ void TfmMain::ConnectAccessibility() {
     ui::TLMDLImage* const tabs[] = {Btn_Yellow_1, Btn_Yellow_2, Btn_Yellow_3};
     for (std::int32_t k = 0; k < 3; ++k)
         controls.emplace_back(tabs[k], Spec::Checked(R::PageTab, [this, k] { return Page_Num == k; }));
-    for (QWidget* control : {Edit_Lang, Edit_Obj1, Edit_Off_1, Edit_Off_2})
-        controls.emplace_back(control, field);
-    for (QWidget* arrow :
-         {Sb_Lang_Up, Sb_Lang_Down, Sb_Obj1_Up, Sb_Obj1_Down, Sb_Off_1_Up, Sb_Off_1_Down, Sb_Off_2_Up, Sb_Off_2_Down})
-        controls.emplace_back(arrow, button);
-    controls.emplace_back(Cb_SPDIF, option(SPDIF));
-    controls.emplace_back(Cb_Min_FormShow, option(Min_FormShow));
-    controls.emplace_back(Cb_HintShow, option(HintShow));
+    // The settings pages in reading order: each field with its arrows, then the page's tick boxes.
+    const std::pair<QWidget*, Spec> settings[] = {{Edit_Lang, field},
+                                                  {Sb_Lang_Up, button},
+                                                  {Sb_Lang_Down, button},
+                                                  {Edit_Obj1, field},
+                                                  {Sb_Obj1_Up, button},
+                                                  {Sb_Obj1_Down, button},
+                                                  {Cb_SPDIF, option(SPDIF)},
+                                                  {Edit_Off_1, field},
+                                                  {Sb_Off_1_Up, button},
+                                                  {Sb_Off_1_Down, button},
+                                                  {Edit_Off_2, field},
+                                                  {Sb_Off_2_Up, button},
+                                                  {Sb_Off_2_Down, button},
+                                                  {Cb_Min_FormShow, option(Min_FormShow)},
+                                                  {Cb_HintShow, option(HintShow)}};
+    controls.insert(controls.end(), std::begin(settings), std::end(settings));
     setAccessibleName(windowTitle());
     ui::MakeAccessible(this, std::move(controls));
 }
