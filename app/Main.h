@@ -321,12 +321,19 @@ public:
     void Cb_HintShowClick();
     void Cb_Min_FormShowClick();
 
+    // The window's keys while it is active, each as a click of its control (app/Keys.h); false for a key
+    // that is not the window's.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat = false);
+
     // Runs a command that comes from outside the window as one user action.
     void RunUserAction(const std::function<void()>& action) { RunAction(action); }
 
 private:
     void ConnectLanguageAndOff();
     void ConnectTrayAndOptions();
+    void ConnectKeys();
+    void ConnectAccessibility();
+    void ShowAccessibleNames(const TfmHelp& t);
     // Hints of the whole application, the tray menu's included, on or off as HintShow says.
     void ApplyHintShow();
 
@@ -339,6 +346,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Where the three direct pictures are shown over their controls.
     ui::TDirectPicture* m_generatorFace = nullptr;

@@ -54,6 +54,8 @@ void TfmMain::CreateControls() {
     CreateDiagnosticsPanel();
     ConnectHandlers();
     ConnectVolume();
+    ConnectKeys();
+    ConnectAccessibility();
 }
 
 void TfmMain::BindTitleAndGenerator() {

@@ -93,6 +93,7 @@ void TfmMain::ApplyLanguage() {
         ShowTexts(*this, *fmHelp);
         ShowGeneratorAndNoiseHints(*this, *fmHelp);
         platform::audiohost::SetDefaultOutputLabel(fmHelp->Str_DefaultOutput.toStdString());
+        ShowAccessibleNames(*fmHelp);
     }
     if (const std::optional<LanguagePictures> pictures = PicturesFor(Lang_Num))
         ShowLanguagePictures(*this, *pictures);
@@ -103,7 +104,10 @@ void TfmMain::ShowGeneratorHints() {
     if (!fmHelp)
         return;
     Indicator_Generator->setToolTip(Generator_On ? fmHelp->Str_Gen_Working : fmHelp->Str_Gen_Stopped);
-    Sb_Generator->setToolTip(Generator_On ? fmHelp->Str_Gen_Stop : fmHelp->Str_Gen_Start);
+    // A screen reader names the button by its hint: what a press does.
+    const QString& hint = Generator_On ? fmHelp->Str_Gen_Stop : fmHelp->Str_Gen_Start;
+    Sb_Generator->setToolTip(hint);
+    Sb_Generator->setAccessibleName(hint);
 }
 
 // Both arrows toggle between the two languages. The page shown stays; the generator face and the tabs take

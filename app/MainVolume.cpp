@@ -4,6 +4,7 @@
 
 #include "app/Hover.h"
 #include "app/Sliders.h"
+#include "ui/Accessible.h"
 #include "ui/IIndicator.h"
 #include "ui/LImage.h"
 #include "ui/Surfaces.h"
@@ -70,6 +71,7 @@ void TfmMain::SyncDeviceVolume() {
 
 void TfmMain::DrawSlider(const Slider& slider) {
     slider.picture->Draw(BitmapList_Scroll, ScalePicture(slider.value));
+    ui::AccessibleValueChanged(slider.image, slider.value);
 }
 
 void TfmMain::DrawSliderLeft() {

@@ -38,6 +38,13 @@ constexpr HelpText kTexts[] = {
     {&H::Str_Off_Shutdown, "Computer shutdown", "Выключить компьютер"},
     {&H::Str_Hint_Off_2, "Shutdown...", "По завершении работы..."},
     {&H::Str_Off_Title, "After:", "Через:"},
+    {&H::Str_Volume_L, "Left volume", "Громкость слева"},
+    {&H::Str_Volume_R, "Right volume", "Громкость справа"},
+    {&H::Str_Page_1, "Interface", "Интерфейс"},
+    {&H::Str_Page_2, "Audio", "Аудио"},
+    {&H::Str_Page_3, "Other", "Прочие"},
+    {&H::Str_Up, "up", "вверх"},
+    {&H::Str_Down, "down", "вниз"},
 };
 
 QString FromUtf8(std::string_view text) {

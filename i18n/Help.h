@@ -52,6 +52,15 @@ struct TfmHelp {
     QString Str_Off_Shutdown;
     QString Str_Hint_Off_2;
     QString Str_Off_Title;
+    // Short names for screen readers of the controls that show no text: the volume sliders, the settings
+    // tabs and the arrows (each read after its field's label).
+    QString Str_Volume_L;
+    QString Str_Volume_R;
+    QString Str_Page_1;
+    QString Str_Page_2;
+    QString Str_Page_3;
+    QString Str_Up;
+    QString Str_Down;
 };
 
 // The language the arrows switch to: with two languages each arrow simply toggles, and any other language

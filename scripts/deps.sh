@@ -19,12 +19,12 @@ run_packages=(
 )
 # The test environment's own sound servers (PulseAudio, and PipeWire with pipewire-pulse for the tests that ask for
 # it; pw-cli comes with pipewire), display and tray host, the tools that drive and read them, the compilers of the
-# sanitizer and fuzz builds, and the package checks.
+# sanitizer and fuzz builds, the package checks, and the accessibility bus with a screen reader's client library.
 test_packages=(
     libgtest-dev libgmock-dev clang libclang-rt-14-dev clang-format
     pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber
     xvfb xauth xdotool x11-utils imagemagick trayer dbus-daemon
-    dpkg-dev appstream desktop-file-utils playerctl
+    dpkg-dev appstream desktop-file-utils playerctl at-spi2-core python3-pyatspi
 )
 bench_packages=(sox libsox-fmt-pulse gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-pulseaudio procps)
 

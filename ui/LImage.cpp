@@ -1,5 +1,6 @@
 #include "ui/LImage.h"
 
+#include "ui/Accessible.h"
 #include "ui/BitmapList.h"
 
 #include <QMouseEvent>
@@ -21,6 +22,8 @@ void TLMDLImage::SetListIndex(int v) {
         return;
     m_index = v;
     update();
+    // A picture that shows a check or a selection has just changed it.
+    AccessibleStateChanged(this);
 }
 
 void TLMDLImage::paintEvent(QPaintEvent*) {
