@@ -109,7 +109,7 @@ double_click_icon "$ICON"
 wait_map_state IsViewable || fail "the window is $(map_state) after a double click on the icon come back"
 wait_no_tray_icon || fail "the icon stayed in the tray host"
 
-step "the icon's menu: four items at the cursor; Exit ends the program and stores the settings"
+step "the icon's menu: four items at the cursor; Exit ends the program with the settings stored"
 minimise_to_tray
 point_at_icon "$ICON"
 xdotool click 3
@@ -122,7 +122,6 @@ read -r ix iy _ <<<"$ICON"
 # Below the heading the four items share the height.
 item=$(((mh - 22) / 4))
 ((item >= 16 && item <= 32)) || fail "a menu $mh high does not hold a heading and four items"
-[[ "$(stored Noise_Num)" == 1 ]] || fail "the settings were written before the end"
 xdotool mousemove --sync $((mx + mw / 2)) $((my + 22 + item * 7 / 2)) sleep 0.2 click 1
 expect_exit 0
 [[ "$(stored Noise_Num) $(stored HintShow)" == "6 1" ]] ||
