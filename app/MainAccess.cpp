@@ -67,17 +67,17 @@ void TfmMain::keyPressEvent(QKeyEvent* event) {
 
 void TfmMain::ConnectAccessibility() {
     using R = QAccessible::Role;
-    using Spec = ui::AccessibleSpec;
-    const Spec button = Spec::Plain();
-    const Spec field = Spec::Plain(R::StaticText);
-    const auto option = [](bool& value) { return Spec::Checked(R::CheckBox, [&value] { return value; }); };
-    std::vector<std::pair<QWidget*, Spec>> controls;
+    using Traits = ui::AccessibleTraits;
+    const Traits button = Traits::Plain();
+    const Traits field = Traits::Plain(R::StaticText);
+    const auto option = [](bool& value) { return Traits::Checked(R::CheckBox, [&value] { return value; }); };
+    std::vector<std::pair<QWidget*, Traits>> controls;
     for (QWidget* title : {Sb_Help, Sb_Internet, Sb_Min, Sb_Close})
         controls.emplace_back(title, button);
     const auto marks = NoiseMarkControls();
     for (std::int32_t n = 1; n <= std::int32_t(marks.size()); ++n)
         controls.emplace_back(marks[std::size_t(n - 1)],
-                              Spec::Checked(R::RadioButton, [this, n] { return Noise_Num == n; }));
+                              Traits::Checked(R::RadioButton, [this, n] { return Noise_Num == n; }));
     controls.emplace_back(Sb_Generator, button);
     for (const bool left : {true, false}) {
         const auto set = [this, left](int v) {
@@ -85,27 +85,27 @@ void TfmMain::ConnectAccessibility() {
                 [this, left, v] { SetVolumes(left ? ClampVolume(v) : Value_L, left ? Value_R : ClampVolume(v)); });
         };
         controls.emplace_back(left ? Img_1_L : Img_1_R,
-                              Spec::Slider([this, left] { return left ? Value_L : Value_R; }, set));
+                              Traits::Slider([this, left] { return left ? Value_L : Value_R; }, set));
     }
     ui::TLMDLImage* const tabs[] = {Btn_Yellow_1, Btn_Yellow_2, Btn_Yellow_3};
     for (std::int32_t k = 0; k < 3; ++k)
-        controls.emplace_back(tabs[k], Spec::Checked(R::PageTab, [this, k] { return Page_Num == k; }));
+        controls.emplace_back(tabs[k], Traits::Checked(R::PageTab, [this, k] { return Page_Num == k; }));
     // The settings pages in reading order: each field with its arrows, then the page's tick boxes.
-    const std::pair<QWidget*, Spec> settings[] = {{Edit_Lang, field},
-                                                  {Sb_Lang_Up, button},
-                                                  {Sb_Lang_Down, button},
-                                                  {Edit_Obj1, field},
-                                                  {Sb_Obj1_Up, button},
-                                                  {Sb_Obj1_Down, button},
-                                                  {Cb_SPDIF, option(SPDIF)},
-                                                  {Edit_Off_1, field},
-                                                  {Sb_Off_1_Up, button},
-                                                  {Sb_Off_1_Down, button},
-                                                  {Edit_Off_2, field},
-                                                  {Sb_Off_2_Up, button},
-                                                  {Sb_Off_2_Down, button},
-                                                  {Cb_Min_FormShow, option(Min_FormShow)},
-                                                  {Cb_HintShow, option(HintShow)}};
+    const std::pair<QWidget*, Traits> settings[] = {{Edit_Lang, field},
+                                                    {Sb_Lang_Up, button},
+                                                    {Sb_Lang_Down, button},
+                                                    {Edit_Obj1, field},
+                                                    {Sb_Obj1_Up, button},
+                                                    {Sb_Obj1_Down, button},
+                                                    {Cb_SPDIF, option(SPDIF)},
+                                                    {Edit_Off_1, field},
+                                                    {Sb_Off_1_Up, button},
+                                                    {Sb_Off_1_Down, button},
+                                                    {Edit_Off_2, field},
+                                                    {Sb_Off_2_Up, button},
+                                                    {Sb_Off_2_Down, button},
+                                                    {Cb_Min_FormShow, option(Min_FormShow)},
+                                                    {Cb_HintShow, option(HintShow)}};
     controls.insert(controls.end(), std::begin(settings), std::end(settings));
     setAccessibleName(windowTitle());
     ui::MakeAccessible(this, std::move(controls));

@@ -14,9 +14,9 @@ namespace {
 // The controls of one window, kept as the window's child so that they go with it.
 class AccessibleTree : public QObject {
 public:
-    AccessibleTree(QWidget* window, std::vector<std::pair<QWidget*, AccessibleSpec>> controls) : QObject(window) {
+    AccessibleTree(QWidget* window, std::vector<std::pair<QWidget*, AccessibleTraits>> controls) : QObject(window) {
         setObjectName(kName);
-        for (auto& [control, spec] : controls) {
+        for (auto& [control, traits] : controls) {
             // A field's name holds its text.
             if (auto* field = qobject_cast<QLineEdit*>(control)) {
                 connect(field, &QLineEdit::textChanged, this, [field] {
@@ -26,7 +26,7 @@ public:
                     QAccessible::updateAccessibility(&event);
                 });
             }
-            m_controls.emplace_back(control, std::move(spec));
+            m_controls.emplace_back(control, std::move(traits));
         }
     }
 
@@ -41,18 +41,18 @@ public:
             std::find_if(m_controls.begin(), m_controls.end(), [&](auto& c) { return c.first == control; });
         return found == m_controls.end() ? -1 : int(found - m_controls.begin());
     }
-    const AccessibleSpec& Spec(int i) const { return m_controls[std::size_t(i)].second; }
+    const AccessibleTraits& Traits(int i) const { return m_controls[std::size_t(i)].second; }
 
 private:
     static constexpr QLatin1StringView kName{"murmex_accessible_tree"};
-    std::vector<std::pair<QPointer<QWidget>, AccessibleSpec>> m_controls;
+    std::vector<std::pair<QPointer<QWidget>, AccessibleTraits>> m_controls;
 };
 
-// The spec of `control` in its window's tree, if it has one.
-const AccessibleSpec* SpecOf(const QWidget* control) {
+// The traits of `control` in its window's tree, if it has one.
+const AccessibleTraits* TraitsOf(const QWidget* control) {
     const AccessibleTree* tree = AccessibleTree::Of(control->window());
     const int i = tree ? tree->IndexOf(control) : -1;
-    return i < 0 ? nullptr : &tree->Spec(i);
+    return i < 0 ? nullptr : &tree->Traits(i);
 }
 
 class WindowAccessible : public QAccessibleWidget {
@@ -77,8 +77,8 @@ private:
 
 class ControlAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
-    ControlAccessible(QWidget* control, AccessibleSpec spec)
-        : QAccessibleWidget(control, spec.role), m_spec(std::move(spec)) {}
+    ControlAccessible(QWidget* control, AccessibleTraits traits)
+        : QAccessibleWidget(control, traits.role), m_traits(std::move(traits)) {}
 
     QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(widget()->window()); }
     int childCount() const override { return 0; }
@@ -91,16 +91,16 @@ public:
                 return widget()->accessibleName() + u' ' + field->text();
             return widget()->accessibleName();
         }
-        if (t == QAccessible::Value && m_spec.value)
-            return QString::number(m_spec.value());
+        if (t == QAccessible::Value && m_traits.value)
+            return QString::number(m_traits.value());
         return QAccessibleWidget::text(t);
     }
 
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
-        if (!m_spec.on)
+        if (!m_traits.on)
             return s;
-        const bool on = m_spec.on();
+        const bool on = m_traits.on();
         if (role() == QAccessible::PageTab) {
             s.selectable = true;
             s.selected = on;
@@ -112,13 +112,13 @@ public:
     }
 
     void* interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::ValueInterface && m_spec.value)
+        if (type == QAccessible::ValueInterface && m_traits.value)
             return static_cast<QAccessibleValueInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
 
     QStringList actionNames() const override {
-        if (!qobject_cast<const TLMDLImage*>(widget()) || m_spec.value)
+        if (!qobject_cast<const TLMDLImage*>(widget()) || m_traits.value)
             return {};
         return {role() == QAccessible::CheckBox ? toggleAction() : pressAction()};
     }
@@ -131,17 +131,17 @@ public:
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
-    QVariant currentValue() const override { return m_spec.value ? m_spec.value() : 0; }
+    QVariant currentValue() const override { return m_traits.value ? m_traits.value() : 0; }
     void setCurrentValue(const QVariant& value) override {
-        if (m_spec.setValue)
-            m_spec.setValue(value.toInt());
+        if (m_traits.setValue)
+            m_traits.setValue(value.toInt());
     }
     QVariant maximumValue() const override { return 100; }
     QVariant minimumValue() const override { return 0; }
     QVariant minimumStepSize() const override { return 1; }
 
 private:
-    AccessibleSpec m_spec;
+    AccessibleTraits m_traits;
 };
 
 QAccessibleInterface* SkinFactory(const QString&, QObject* object) {
@@ -150,14 +150,14 @@ QAccessibleInterface* SkinFactory(const QString&, QObject* object) {
     auto* widget = static_cast<QWidget*>(object);
     if (AccessibleTree::Of(widget))
         return new WindowAccessible(widget);
-    if (const AccessibleSpec* spec = SpecOf(widget))
-        return new ControlAccessible(widget, *spec);
+    if (const AccessibleTraits* traits = TraitsOf(widget))
+        return new ControlAccessible(widget, *traits);
     return nullptr;
 }
 
 } // namespace
 
-void MakeAccessible(QWidget* window, std::vector<std::pair<QWidget*, AccessibleSpec>> controls) {
+void MakeAccessible(QWidget* window, std::vector<std::pair<QWidget*, AccessibleTraits>> controls) {
     static const bool installed = [] {
         QAccessible::installFactory(SkinFactory);
         return true;
@@ -179,11 +179,11 @@ void MakeAccessible(QWidget* window, std::vector<std::pair<QWidget*, AccessibleS
 void AccessibleStateChanged(QWidget* control) {
     if (!QAccessible::isActive())
         return;
-    const AccessibleSpec* spec = SpecOf(control);
-    if (!spec || !spec->on)
+    const AccessibleTraits* traits = TraitsOf(control);
+    if (!traits || !traits->on)
         return;
     QAccessible::State changed;
-    if (spec->role == QAccessible::PageTab)
+    if (traits->role == QAccessible::PageTab)
         changed.selected = true;
     else
         changed.checked = true;
@@ -192,7 +192,7 @@ void AccessibleStateChanged(QWidget* control) {
 }
 
 void AccessibleValueChanged(QWidget* control, int value) {
-    if (!QAccessible::isActive() || !SpecOf(control))
+    if (!QAccessible::isActive() || !TraitsOf(control))
         return;
     QAccessibleValueChangeEvent event(control, value);
     QAccessible::updateAccessibility(&event);

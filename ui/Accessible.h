@@ -15,7 +15,7 @@ class QWidget;
 
 namespace murmex::ui {
 
-struct AccessibleSpec {
+struct AccessibleTraits {
     QAccessible::Role role = QAccessible::Button;
     // Radio buttons and check boxes: checked; page tabs: selected.
     std::function<bool()> on;
@@ -23,11 +23,11 @@ struct AccessibleSpec {
     std::function<int()> value;
     std::function<void(int)> setValue;
 
-    static AccessibleSpec Plain(QAccessible::Role role = QAccessible::Button) { return {role, {}, {}, {}}; }
-    static AccessibleSpec Checked(QAccessible::Role role, std::function<bool()> on) {
+    static AccessibleTraits Plain(QAccessible::Role role = QAccessible::Button) { return {role, {}, {}, {}}; }
+    static AccessibleTraits Checked(QAccessible::Role role, std::function<bool()> on) {
         return {role, std::move(on), {}, {}};
     }
-    static AccessibleSpec Slider(std::function<int()> value, std::function<void(int)> setValue) {
+    static AccessibleTraits Slider(std::function<int()> value, std::function<void(int)> setValue) {
         return {QAccessible::Slider, {}, std::move(value), std::move(setValue)};
     }
 };
@@ -35,7 +35,7 @@ struct AccessibleSpec {
 // Makes `window` such a tree, with `controls` as its children in reading order. A control that is an image
 // control (TLMDLImage) and not a slider or a field has one action, which clicks it: the click is handled
 // after the caller has had its answer, as a mouse click would be, by the control's own click handler.
-void MakeAccessible(QWidget* window, std::vector<std::pair<QWidget*, AccessibleSpec>> controls);
+void MakeAccessible(QWidget* window, std::vector<std::pair<QWidget*, AccessibleTraits>> controls);
 
 // Tell assistive technology that a control's check or selection, or its value, may have changed; nothing
 // for a control outside the tree or while no assistive technology listens.
