@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -73,6 +74,12 @@ void WriteSettingsFile(const QByteArray& text) {
     QFile file(SettingsFilePath());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(text);
+    file.flush();
+    // QSettings keeps the files it has read and reads one again only when its size or time has changed: two
+    // files of one size written within a tick of the file system's clock would look unchanged to it. Each
+    // file written here gets a time of its own.
+    static int written = 0;
+    file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(++written), QFileDevice::FileModificationTime);
 }
 
 QByteArray ReadSettingsFile() {
