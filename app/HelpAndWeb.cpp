@@ -1,6 +1,6 @@
 #include "app/HelpAndWeb.h"
 
-#include "platform/Ownership.h"
+#include "platform/UserFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "platform/SingleInstance.h"
 
-#include "platform/Ownership.h"
+#include "platform/UserFiles.h"
 
 #include <QDir>
 #include <QFile>

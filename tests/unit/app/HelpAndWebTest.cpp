@@ -45,7 +45,7 @@ TEST(HelpAndWebTest, AFolderOfThatNameOrAnEmptyEntryIsPassedOver) {
     EXPECT_EQ(FindHelpFile(name, {QString(), first.path(), second.path()}), QDir(second.path()).absoluteFilePath(name));
 }
 
-// Anybody may leave a file in the working folder: a link there is passed over (see OwnershipTest for the rest).
+// Anybody may leave a file in the working folder: a link there is passed over (see UserFilesTest for the rest).
 TEST(HelpAndWebTest, TheWorkingFolderCountsOnlyARegularFileOfTheUsersOwn) {
     QTemporaryDir working, program;
     ASSERT_TRUE(working.isValid() && program.isValid());
