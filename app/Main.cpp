@@ -53,7 +53,7 @@ void TfmMain::FormCreate() {
     Memo1->clear();
     if (const std::optional<QString> unusable = m_saver->UnusableFiles(m_audioOut.FileName()))
         NoteFileProblem(*unusable, false);
-    SettingsStore::ReadMainSettings(*this);
+    static_cast<MainSettings&>(*this) = SettingsStore::ReadMainSettings();
     // Volumes from an edited store take the nearest end of their range before anything uses them.
     Value_L = ClampVolume(Value_L);
     Value_R = ClampVolume(Value_R);

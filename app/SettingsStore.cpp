@@ -90,11 +90,12 @@ bool Unusable() {
     return platform::NotARegularFile(Location());
 }
 
-void ReadMainSettings(MainSettings& settings) {
+MainSettings ReadMainSettings() {
+    MainSettings settings;
     for (const Field& field : kReadOrder)
         SetField(settings, field, field.fallback);
     if (Unusable())
-        return;
+        return settings;
     const UserStore store;
     for (const Field& field : kReadOrder) {
         if (const std::optional<std::int32_t> value = StoredInt(store.value(Key(field.name))))
@@ -102,6 +103,7 @@ void ReadMainSettings(MainSettings& settings) {
     }
     if (settings.Off_2 != kOffActionClose && settings.Off_2 != kOffActionShutdown)
         settings.Off_2 = kOffActionClose;
+    return settings;
 }
 
 std::int32_t ReadLanguage() {

@@ -23,7 +23,7 @@ bool Unusable();
 // Reads the eight values: each one that is missing or is not a 32-bit integer takes its default (what a
 // first run uses), and the others are read as stored. A stored action outside the two the auto-off has
 // takes "close": a damaged store must never arm a power-off.
-void ReadMainSettings(MainSettings& settings);
+MainSettings ReadMainSettings();
 
 // The stored language, or 0 when it is missing or unreadable.
 std::int32_t ReadLanguage();

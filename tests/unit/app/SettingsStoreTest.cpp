@@ -31,12 +31,6 @@ constexpr MainSettings kDefaults{.Min_FormShow = false,
 const char* const kEightNames[] = {"Min_FormShow", "HintShow", "Noise_Num", "Off_1",
                                    "Off_2",        "SPDIF",    "Value_L",   "Value_R"};
 
-MainSettings ReadFresh() {
-    MainSettings settings; // the state of a newly created window
-    SettingsStore::ReadMainSettings(settings);
-    return settings;
-}
-
 class SettingsStoreTest : public testing::Test {
 protected:
     void SetUp() override { test::RemoveSettingsFile(); }
@@ -51,11 +45,11 @@ TEST_F(SettingsStoreTest, TheLocationIsTheOneTheStoreUses) {
 }
 
 TEST_F(SettingsStoreTest, EmptyStoreGivesTheDefaults) {
-    EXPECT_EQ(ReadFresh(), kDefaults);
+    EXPECT_EQ(SettingsStore::ReadMainSettings(), kDefaults);
     EXPECT_EQ(SettingsStore::ReadLanguage(), 0);
 
     WriteSettingsFile("[General]\nUnrelated=4\n");
-    EXPECT_EQ(ReadFresh(), kDefaults);
+    EXPECT_EQ(SettingsStore::ReadMainSettings(), kDefaults);
     EXPECT_EQ(SettingsStore::ReadLanguage(), 0);
 }
 
@@ -74,7 +68,7 @@ TEST_F(SettingsStoreTest, OnlyTheUsersOwnStoreIsRead) {
     WriteFile(system, "[General]\nNoise_Num=6\nLanguare=1\n");
     WriteFile(systemOrganisation, "[General]\nHintShow=0\n");
     WriteFile(userOrganisation, "[General]\nValue_L=40\nSPDIF=0\n");
-    EXPECT_EQ(ReadFresh(), kDefaults);
+    EXPECT_EQ(SettingsStore::ReadMainSettings(), kDefaults);
     EXPECT_EQ(SettingsStore::ReadLanguage(), 0);
     for (const QString& path : {system, systemOrganisation, userOrganisation})
         QFile::remove(path);
@@ -83,7 +77,7 @@ TEST_F(SettingsStoreTest, OnlyTheUsersOwnStoreIsRead) {
 TEST_F(SettingsStoreTest, ValuesAreTakenAsStoredAndBooleansAreNonZero) {
     WriteSettingsFile("[General]\nMin_FormShow=-3\nHintShow=5\nNoise_Num=-7\nOff_1=12\nOff_2=1\nSPDIF=0\n"
                       "Value_L=2147483647\nValue_R=-2147483648\nLanguare=2\n");
-    const MainSettings read = ReadFresh();
+    const MainSettings read = SettingsStore::ReadMainSettings();
     EXPECT_EQ(read, (MainSettings{.Min_FormShow = true,
                                   .HintShow = true,
                                   .Noise_Num = -7,
@@ -99,7 +93,7 @@ TEST_F(SettingsStoreTest, ValuesAreTakenAsStoredAndBooleansAreNonZero) {
     EXPECT_EQ(StoredText(QStringLiteral("Min_FormShow")), QStringLiteral("1"));
     EXPECT_EQ(StoredText(QStringLiteral("SPDIF")), QStringLiteral("0"));
     EXPECT_EQ(StoredText(QStringLiteral("Value_R")), QStringLiteral("-2147483648"));
-    EXPECT_EQ(ReadFresh(), read);
+    EXPECT_EQ(SettingsStore::ReadMainSettings(), read);
 }
 
 // A value that is not a 32-bit integer takes its own default; the values around it are read as stored.
@@ -110,14 +104,14 @@ TEST_F(SettingsStoreTest, AnUnreadableValueTakesItsDefaultAndTheOthersAreRead) {
         SCOPED_TRACE(text);
         WriteSettingsFile(QByteArray("[General]\nMin_FormShow=1\nHintShow=0\nNoise_Num=") + text +
                           "\nOff_1=3\nOff_2=1\nSPDIF=" + text + "\nValue_L=40\nValue_R=60\n");
-        EXPECT_EQ(ReadFresh(), (MainSettings{.Min_FormShow = true,
-                                             .HintShow = false,
-                                             .Noise_Num = kDefaults.Noise_Num,
-                                             .Off_1 = 3,
-                                             .Off_2 = 1,
-                                             .SPDIF = kDefaults.SPDIF,
-                                             .Value_L = 40,
-                                             .Value_R = 60}));
+        EXPECT_EQ(SettingsStore::ReadMainSettings(), (MainSettings{.Min_FormShow = true,
+                                                                   .HintShow = false,
+                                                                   .Noise_Num = kDefaults.Noise_Num,
+                                                                   .Off_1 = 3,
+                                                                   .Off_2 = 1,
+                                                                   .SPDIF = kDefaults.SPDIF,
+                                                                   .Value_L = 40,
+                                                                   .Value_R = 60}));
     }
 }
 
@@ -127,7 +121,7 @@ TEST_F(SettingsStoreTest, AStoredActionOutsideTheTwoTakesClose) {
     for (const char* off2 : {"-1", "2", "2147483647"}) {
         SCOPED_TRACE(off2);
         WriteSettingsFile(QByteArray("[General]\nOff_1=-1\nOff_2=") + off2 + "\n");
-        const MainSettings read = ReadFresh();
+        const MainSettings read = SettingsStore::ReadMainSettings();
         EXPECT_EQ(read.Off_2, kOffActionClose);
         EXPECT_EQ(read.Off_1, -1) << "the delay is wrapped where it is shown";
     }
@@ -136,7 +130,7 @@ TEST_F(SettingsStoreTest, AStoredActionOutsideTheTwoTakesClose) {
 TEST_F(SettingsStoreTest, LanguageIsReadAndWrittenOnItsOwn) {
     WriteSettingsFile("[General]\nLanguare=oops\nNoise_Num=3\n");
     EXPECT_EQ(SettingsStore::ReadLanguage(), 0);
-    EXPECT_EQ(ReadFresh().Noise_Num, 3);
+    EXPECT_EQ(SettingsStore::ReadMainSettings().Noise_Num, 3);
 
     test::RemoveSettingsFile();
     SettingsStore::WriteLanguage(1);
@@ -146,7 +140,7 @@ TEST_F(SettingsStoreTest, LanguageIsReadAndWrittenOnItsOwn) {
 
     SettingsStore::WriteMainSettings(kDefaults);
     EXPECT_EQ(StoredText(QStringLiteral("Languare")), QStringLiteral("1")) << "left alone by the other write";
-    EXPECT_EQ(ReadFresh(), kDefaults);
+    EXPECT_EQ(SettingsStore::ReadMainSettings(), kDefaults);
     EXPECT_EQ(SettingsStore::ReadLanguage(), 1);
 }
 
@@ -185,7 +179,7 @@ TEST_F(SettingsStoreTest, UnreadableStoreGivesTheDefaults) {
         QFile::setPermissions(test::SettingsFilePath(), QFileDevice::Permissions{});
         if (QFile(test::SettingsFilePath()).open(QIODevice::ReadOnly))
             return "the guard did not take hold";
-        if (ReadFresh() != kDefaults)
+        if (SettingsStore::ReadMainSettings() != kDefaults)
             return "an unreadable store did not give the defaults";
         if (SettingsStore::ReadLanguage() != 0)
             return "an unreadable store did not give English";
