@@ -129,8 +129,12 @@ void TfmMain::NoteFileProblem(const QString& message, bool box) {
 }
 
 void TfmMain::showEvent(QShowEvent* event) {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         FormShow();
+        // The values as read and first shown count as stored (one the show brought into range is written at the
+        // end, as before); every change from here on, a click at the first moment included, is written.
+        m_saver->TakeAsStored();
+    }
     if (Generator_On)
         Timer_Indicator->start();
     QWidget::showEvent(event);

@@ -16,17 +16,19 @@ SettingsSaver::SettingsSaver(std::function<Values()> current, std::function<void
     connect(&m_timer, &QTimer::timeout, this, &SettingsSaver::WriteChanges);
 }
 
-void SettingsSaver::Check() {
-    const Values now = m_current();
+void SettingsSaver::TakeAsStored() {
     if (!m_written)
-        m_written = now;
-    else if (now != *m_written && !m_timer.isActive())
+        m_written = m_current();
+}
+
+void SettingsSaver::Check() {
+    if (m_written && m_current() != *m_written && !m_timer.isActive())
         m_timer.start();
 }
 
 // Only what changed is written: the language and the window values are stored apart, each by its own owner.
 // A failed write is not tried again until the next change, so a store that cannot be written costs nothing.
-// The timer runs only after the first check has taken the values as stored.
+// The timer runs only once the values have been taken as stored.
 void SettingsSaver::WriteChanges() {
     const Values now = m_current();
     bool ok = true;

@@ -1,9 +1,12 @@
 #include "app/SettingsStore.h"
 #include "app/AutoOff.h"
+#include "app/SettingsSaver.h"
 #include "tests/unit/app/TestConfigHome.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -142,6 +145,26 @@ TEST_F(SettingsStoreTest, LanguageIsReadAndWrittenOnItsOwn) {
     EXPECT_EQ(StoredText(QStringLiteral("Languare")), QStringLiteral("1")) << "left alone by the other write";
     EXPECT_EQ(SettingsStore::ReadMainSettings(), kDefaults);
     EXPECT_EQ(SettingsStore::ReadLanguage(), 1);
+}
+
+// A change made at once, before the saver's first check (a click as soon as the window is painted), is written
+// within its delay like any later one.
+TEST_F(SettingsStoreTest, AChangeBeforeTheFirstCheckIsWritten) {
+    int argc = 1;
+    char name[] = "settings-saver-test";
+    char* argv[] = {name, nullptr};
+    const QCoreApplication app(argc, argv);
+    SettingsStore::WriteMainSettings(kDefaults);
+    SettingsSaver::Values values{kDefaults, 0};
+    SettingsSaver saver([&] { return values; }, [](const QString&) {});
+    saver.TakeAsStored();
+    values.main.Noise_Num = 2;
+    const QDeadlineTimer deadline(10 * SettingsSaver::kWriteDelayMs);
+    while (StoredText(QStringLiteral("Noise_Num")) != QStringLiteral("2") && !deadline.hasExpired()) {
+        saver.Check();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    EXPECT_EQ(StoredText(QStringLiteral("Noise_Num")), QStringLiteral("2"));
 }
 
 // QSettings keeps a process-wide cache of the files it has opened, failed writes included; the
