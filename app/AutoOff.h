@@ -70,24 +70,33 @@ constexpr OffTick CountOffTick(std::int32_t offCount, std::int32_t off1) {
 // The gentle end: over the last ticks before the action the output volume goes down step by step, and is 0 on
 // the tick the action fires. A power-off takes the computer down in its own time: the output stays at 0 for a
 // minute after the request, and a program still running after that was refused, so the noise fades back in
-// over as many ticks as it faded out. The share of the user's volume to play with the count `offCount` (as it
-// stands after the tick), the delay `off1` and the action `off2`: 1 with no auto-off, earlier than the fade,
-// after a close, and once the noise is back.
+// over as many ticks as it faded out. The silence belongs to a request that was made: a count that is past the
+// limit only because a shorter delay was chosen later fired nothing, and plays on at full volume.
 inline constexpr std::int32_t kFadeTicks = 50;
 inline constexpr std::int32_t kShutdownSilenceTicks = 600;
+inline constexpr std::int32_t kNoRequest = -1;
 
-constexpr double FadeShare(std::int32_t offCount, std::int32_t off1, std::int32_t off2) {
+// The count at which a power-off was asked for, kept while its silence and the fade back last; kNoRequest once
+// they are over, or when the count has started again below it.
+constexpr std::int32_t KeptRequest(std::int32_t offCount, std::int32_t requestedAt) {
+    if (requestedAt == kNoRequest || offCount < requestedAt ||
+        std::int64_t(offCount) - requestedAt >= kShutdownSilenceTicks + kFadeTicks)
+        return kNoRequest;
+    return requestedAt;
+}
+
+// The share of the user's volume to play with the count `offCount` (as it stands after the tick), the delay
+// `off1`, and `requestedAt`, the count at which the power-off was asked for (kNoRequest for none): 1 with no
+// auto-off, earlier than the fade, after a close, and once the noise is back.
+constexpr double FadeShare(std::int32_t offCount, std::int32_t off1, std::int32_t requestedAt) {
+    if (KeptRequest(offCount, requestedAt) != kNoRequest) {
+        const std::int64_t back = std::int64_t(offCount) - requestedAt - kShutdownSilenceTicks;
+        return back <= 0 ? 0.0 : double(back) / kFadeTicks;
+    }
     if (off1 <= 0 || off1 >= std::int32_t(kOffDelays.size()))
         return 1.0;
     const std::int64_t left = std::int64_t(kOffDelays[std::size_t(off1)].ticks) - offCount;
-    if (left >= 0)
-        return left < kFadeTicks ? double(left) / kFadeTicks : 1.0;
-    if (off2 != kOffActionShutdown)
-        return 1.0;
-    const std::int64_t back = -left - kShutdownSilenceTicks;
-    if (back <= 0)
-        return 0.0;
-    return back < kFadeTicks ? double(back) / kFadeTicks : 1.0;
+    return left >= 0 && left < kFadeTicks ? double(left) / kFadeTicks : 1.0;
 }
 
 } // namespace murmex

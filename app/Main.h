@@ -3,6 +3,7 @@
 // window description (ui/MainLayout). Split into one .cpp per concern. UI thread only.
 #pragma once
 
+#include "app/AutoOff.h"
 #include "app/MainState.h"
 #include "audio/AudioOut.h"
 #include "audio/WaveList.h"
@@ -422,8 +423,9 @@ private:
     // A player's error box has been closed since the generator started: once no player is left, the start
     // has failed and the generator shows stopped again.
     bool m_playerErrorSeen = false;
-    bool m_fading = false;        // the output volume is below the user's for the auto-off's fade
-    bool m_fadeCancelled = false; // the user ended this fade
+    bool m_fading = false;                      // the output volume is below the user's for the auto-off's fade
+    bool m_fadeCancelled = false;               // the user ended this fade
+    std::int32_t m_offRequestedAt = kNoRequest; // the count at which the power-off was asked for
 };
 
 } // namespace murmex

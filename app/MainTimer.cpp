@@ -71,6 +71,9 @@ void TfmMain::CountOff() {
         return;
     const OffTick tick = CountOffTick(Off_Count, Off_1);
     Off_Count = tick.count;
+    if (tick.fire && Off_2 == kOffActionShutdown)
+        m_offRequestedAt = Off_Count;
+    m_offRequestedAt = KeptRequest(Off_Count, m_offRequestedAt);
     FadeOut();
     if (!tick.fire)
         return;
@@ -84,7 +87,7 @@ void TfmMain::CountOff() {
 // the stored values stay the user's. A fade the user has cancelled stays off until the count has left the
 // fade's ticks.
 void TfmMain::FadeOut() {
-    const double share = FadeShare(Off_Count, Off_1, Off_2);
+    const double share = FadeShare(Off_Count, Off_1, m_offRequestedAt);
     if (share == 1.0)
         m_fadeCancelled = false;
     if (share < 1.0 && !m_fadeCancelled) {

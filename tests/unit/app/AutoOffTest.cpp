@@ -11,13 +11,15 @@ using namespace murmex;
 
 namespace {
 
-// The countdown as the work timer drives it: ticks count only while playing.
+// The countdown as the work timer drives it: ticks count only while playing, and an action that fires with the
+// power-off chosen is a request.
 struct Countdown {
     std::int32_t count = 0;
+    std::int32_t requestedAt = kNoRequest;
     std::vector<std::int64_t> fired; // the tick numbers, counted from the first, at which the action fired
     std::int64_t ticks = 0;
 
-    void Run(std::int64_t n, std::int32_t off1, bool playing = true) {
+    void Run(std::int64_t n, std::int32_t off1, bool playing = true, std::int32_t off2 = kOffActionClose) {
         for (std::int64_t i = 0; i < n; ++i) {
             ++ticks;
             if (!playing)
@@ -26,6 +28,9 @@ struct Countdown {
             count = tick.count;
             if (tick.fire)
                 fired.push_back(ticks);
+            if (tick.fire && off2 == kOffActionShutdown)
+                requestedAt = count;
+            requestedAt = KeptRequest(count, requestedAt);
         }
     }
 };
@@ -60,6 +65,18 @@ TEST(AutoOffTest, ADelayAlreadyPassedNeverFires) {
     c.count = 40 * kMinute;
     c.Run(20 * kMinute, 9);
     EXPECT_EQ(c.fired.size(), 1u);
+}
+
+// Ten minutes played towards "20", then "10" chosen: the count is past the new limit, nothing fires, and nothing
+// goes silent.
+TEST(AutoOffTest, ACountPastAShorterDelayChosenLaterKeepsTheFullVolume) {
+    Countdown c;
+    c.Run(10 * kMinute, 2, true, kOffActionShutdown);
+    for (int tick = 0; tick < kMinute; ++tick) {
+        c.Run(1, 1, true, kOffActionShutdown);
+        ASSERT_EQ(FadeShare(c.count, 1, c.requestedAt), 1.0) << tick;
+    }
+    EXPECT_TRUE(c.fired.empty());
 }
 
 TEST(AutoOffTest, OffResetsOnlyWhilePlaying) {
@@ -118,31 +135,31 @@ TEST(AutoOffTest, BothSelectorsWrapAround) {
 
 TEST(AutoOffTest, TheFadeCoversTheLastFiftyTicksOfAKnownDelayOnly) {
     constexpr std::int32_t sixty = 36000;
-    EXPECT_EQ(FadeShare(sixty - 51, 9, kOffActionClose), 1.0);
-    EXPECT_EQ(FadeShare(sixty - 50, 9, kOffActionClose), 1.0);
-    EXPECT_DOUBLE_EQ(FadeShare(sixty - 49, 9, kOffActionClose), 0.98);
-    EXPECT_DOUBLE_EQ(FadeShare(sixty - 1, 9, kOffActionClose), 0.02);
-    EXPECT_EQ(FadeShare(sixty, 9, kOffActionClose), 0.0); // the tick the action fires
-    EXPECT_EQ(FadeShare(sixty + 1, 9, kOffActionClose), 1.0);
-    EXPECT_EQ(FadeShare(std::numeric_limits<std::int32_t>::max(), 9, kOffActionClose), 1.0);
-    EXPECT_EQ(FadeShare(std::numeric_limits<std::int32_t>::min(), 9, kOffActionClose), 1.0);
+    EXPECT_EQ(FadeShare(sixty - 51, 9, kNoRequest), 1.0);
+    EXPECT_EQ(FadeShare(sixty - 50, 9, kNoRequest), 1.0);
+    EXPECT_DOUBLE_EQ(FadeShare(sixty - 49, 9, kNoRequest), 0.98);
+    EXPECT_DOUBLE_EQ(FadeShare(sixty - 1, 9, kNoRequest), 0.02);
+    EXPECT_EQ(FadeShare(sixty, 9, kNoRequest), 0.0); // the tick the action fires
+    EXPECT_EQ(FadeShare(sixty + 1, 9, kNoRequest), 1.0);
+    EXPECT_EQ(FadeShare(std::numeric_limits<std::int32_t>::max(), 9, kNoRequest), 1.0);
+    EXPECT_EQ(FadeShare(std::numeric_limits<std::int32_t>::min(), 9, kNoRequest), 1.0);
     // No auto-off, and delays the table does not have, never fade.
-    EXPECT_EQ(FadeShare(0, 0, kOffActionClose), 1.0);
-    EXPECT_EQ(FadeShare(5990, -1, kOffActionClose), 1.0);
-    EXPECT_EQ(FadeShare(5990, 10, kOffActionClose), 1.0);
-    EXPECT_DOUBLE_EQ(FadeShare(5990, 1, kOffActionClose), 0.2);
+    EXPECT_EQ(FadeShare(0, 0, kNoRequest), 1.0);
+    EXPECT_EQ(FadeShare(5990, -1, kNoRequest), 1.0);
+    EXPECT_EQ(FadeShare(5990, 10, kNoRequest), 1.0);
+    EXPECT_DOUBLE_EQ(FadeShare(5990, 1, kNoRequest), 0.2);
 }
 
 // A power-off takes the computer down in its own time: a minute of silence after the request, and only a
 // program still running after it (the request was refused) hears the noise come back, over five seconds.
 TEST(AutoOffTest, AfterAPowerOffRequestAMinuteOfSilenceThenTheNoiseFadesBackIn) {
     Countdown c;
-    c.Run(10 * kMinute, 1);
+    c.Run(10 * kMinute, 1, true, kOffActionShutdown);
     ASSERT_EQ(c.fired.size(), 1u);
     std::vector<double> shares;
     for (int tick = 0; tick < kMinute + 2 * kFadeTicks; ++tick) {
-        c.Run(1, 1);
-        shares.push_back(FadeShare(c.count, 1, kOffActionShutdown));
+        c.Run(1, 1, true, kOffActionShutdown);
+        shares.push_back(FadeShare(c.count, 1, c.requestedAt));
     }
     EXPECT_EQ(std::count(shares.begin(), shares.begin() + kMinute, 0.0), kMinute);
     for (int tick = kMinute; tick < kMinute + kFadeTicks; ++tick)
