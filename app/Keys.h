@@ -57,6 +57,26 @@ constexpr KeyAction KeyActionFor(int key, Qt::KeyboardModifiers modifiers, bool 
     return action;
 }
 
+// Tells a held key's repeats from new presses where the windowing system reports each repeat as a release and a
+// press, and marks them as a repeat only when both had already arrived together (X does so under load, and a
+// held Enter would then start and stop the generator every second or so). The two events of a repeat carry the
+// same time, which a real release and press never do. A time of 0 is unknown and tells nothing.
+class KeyRepeats {
+public:
+    constexpr void Released(int key, std::uint64_t time) {
+        m_key = key;
+        m_time = time;
+    }
+    // True when the press repeats the key held down.
+    constexpr bool Repeated(int key, std::uint64_t time, bool autoRepeat) const {
+        return autoRepeat || (time != 0 && key == m_key && time == m_time);
+    }
+
+private:
+    int m_key = 0;
+    std::uint64_t m_time = 0;
+};
+
 // A volume after one key step, each slider from its own value.
 constexpr std::int32_t VolumeAfterKey(std::int32_t value, KeyCommand command) {
     return ClampVolume(value + (command == KeyCommand::VolumeUp ? kVolumeKeyStep : -kVolumeKeyStep));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/AutoOff.h"
+#include "app/Keys.h"
 #include "app/MainState.h"
 #include "audio/AudioOut.h"
 #include "audio/WaveList.h"
@@ -325,6 +326,8 @@ public:
     // The window's keys while it is active, each as a click of its control (app/Keys.h); false for a key
     // that is not the window's.
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat = false);
+    // A key's press or release as the window receives it; true when the window took it.
+    bool FormKeyEvent(const QKeyEvent& key);
 
     // Runs a command that comes from outside the window as one user action.
     void RunUserAction(const std::function<void()>& action) { RunAction(action); }
@@ -348,6 +351,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Where the three direct pictures are shown over their controls.
@@ -426,6 +430,7 @@ private:
     bool m_fading = false;                      // the output volume is below the user's for the auto-off's fade
     bool m_fadeCancelled = false;               // the user ended this fade
     std::int32_t m_offRequestedAt = kNoRequest; // the count at which the power-off was asked for
+    KeyRepeats m_keyRepeats;
 };
 
 } // namespace murmex

@@ -51,18 +51,30 @@ bool TfmMain::FormKeyDown(int key, Qt::KeyboardModifiers modifiers, bool autoRep
     return true;
 }
 
-bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit_Focus && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        return FormKeyDown(key->key(), key->modifiers(), key->isAutoRepeat());
+bool TfmMain::FormKeyEvent(const QKeyEvent& key) {
+    if (key.type() == QEvent::KeyRelease) {
+        m_keyRepeats.Released(key.key(), key.timestamp());
+        return false;
     }
+    return FormKeyDown(key.key(), key.modifiers(),
+                       m_keyRepeats.Repeated(key.key(), key.timestamp(), key.isAutoRepeat()));
+}
+
+bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit_Focus && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease))
+        return FormKeyEvent(static_cast<const QKeyEvent&>(*event));
     return QWidget::eventFilter(watched, event);
 }
 
 // Keys reach the window itself when nothing of it has the focus.
 void TfmMain::keyPressEvent(QKeyEvent* event) {
-    if (!FormKeyDown(event->key(), event->modifiers(), event->isAutoRepeat()))
+    if (!FormKeyEvent(*event))
         QWidget::keyPressEvent(event);
+}
+
+void TfmMain::keyReleaseEvent(QKeyEvent* event) {
+    FormKeyEvent(*event);
+    QWidget::keyReleaseEvent(event);
 }
 
 void TfmMain::ConnectAccessibility() {

@@ -37,6 +37,13 @@ drag 1 151 148 100 50
 read -r x4 y4 _ < <(geometry)
 [[ "$x4 $y4" == "$x3 $y3" ]] || fail "a drag from the first noise selector moved the window to $x4 $y4"
 
+step "a held Enter starts the generator once: its repeats, however X reports them, do nothing"
+xdotool windowfocus --sync "$WINDOW" keydown Return
+wait_pixel 761 41 FF0000 || fail "Enter did not start the generator"
+lamps=$(for _ in $(seq 30); do pixel 761 41; sleep 0.1; done | sort -u | tr '\n' ' ')
+xdotool keyup Return
+[[ "$lamps" == "FF0000 " ]] || fail "while Enter was held the lamp showed: $lamps"
+
 step "a click on the close button ends the program"
 click 785 16
 expect_exit 0

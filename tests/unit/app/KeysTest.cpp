@@ -13,6 +13,17 @@ TEST(KeysTest, AHeldKeyRepeatsOnlyTheVolumeSteps) {
     EXPECT_EQ(KeyActionFor(Qt::Key_Q, Qt::ControlModifier, true).command, KeyCommand::Stay);
 }
 
+// A repeat reported as a release and a press carries the release's time; a real second press comes later.
+TEST(KeysTest, APressAtTheTimeOfTheSameKeysReleaseIsARepeat) {
+    KeyRepeats repeats;
+    repeats.Released(Qt::Key_Return, 5000);
+    EXPECT_TRUE(repeats.Repeated(Qt::Key_Return, 5000, false));
+    EXPECT_FALSE(repeats.Repeated(Qt::Key_Return, 5090, false));
+    EXPECT_FALSE(repeats.Repeated(Qt::Key_Space, 5000, false));
+    repeats.Released(Qt::Key_Space, 0); // a time the system did not give
+    EXPECT_FALSE(repeats.Repeated(Qt::Key_Space, 0, false));
+}
+
 TEST(KeysTest, KeypadDigitsChooseAndOtherModifiersLeaveTheKeyAlone) {
     EXPECT_EQ(KeyActionFor(Qt::Key_8, Qt::KeypadModifier, false), (KeyAction{KeyCommand::Noise, 8}));
     EXPECT_EQ(KeyActionFor(Qt::Key_9, Qt::NoModifier, false).command, KeyCommand::None);
