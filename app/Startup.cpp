@@ -133,9 +133,21 @@ int RunMurmex(int& argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     // A second copy shows the first one's window and leaves before it touches the settings.
+    QString placeProblem;
+    const QString serverName = platform::SingleInstance::ServerNameForUser(platform::ProcessEnvironment, &placeProblem);
     platform::SingleInstance instance;
-    if (!instance.Claim(platform::SingleInstance::ServerNameForUser()))
+    switch (instance.Claim(serverName)) {
+    case platform::SingleInstance::Outcome::AnotherShows:
         return 0;
+    case platform::SingleInstance::Outcome::AnotherIsSilent:
+        // Never a second copy beside it: two would write the same settings.
+        std::fputs("Murmex is already running but does not answer\n", stderr);
+        return 1;
+    case platform::SingleInstance::Outcome::TheOneCopy:
+        break;
+    }
+    if (!placeProblem.isEmpty())
+        std::fprintf(stderr, "Murmex: %s\n", qUtf8Printable(placeProblem));
 
     MainServices services;
     services.powerOff = platform::RequestPowerOff;
