@@ -18,6 +18,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 
 namespace murmex {
 namespace {
@@ -126,7 +127,11 @@ int RunMurmex(int& argc, char** argv) {
     // comes first: listing the outputs briefly takes memory that is given back before the window needs its own.
     platform::audiohost::Start();
     platform::QtArguments arguments(argc, argv, platform::ProcessEnvironment);
+    // A display that is named but cannot be opened is said plainly as well.
+    std::optional<platform::FatalErrorLine> deadDisplay(
+        std::in_place, platform::CannotOpenDisplay(argc, arguments.Argv(), platform::ProcessEnvironment));
     QApplication app(argc, arguments.Argv());
+    deadDisplay.reset();
     QApplication::setApplicationName(QStringLiteral("Murmex"));
     QApplication::setDesktopFileName(QStringLiteral("murmex"));
     // The main window ends the program when it is closed, also while it is hidden in the tray.

@@ -2,7 +2,7 @@
 # One copy per user: a second start shows the running copy's window, from the tray too, and leaves at once
 # without touching the settings; a copy that does not answer keeps its name, and the start that waited for it
 # ends with 1; copies started together leave one; a copy killed outright does not keep the next one from
-# starting. Without a display the start says so and ends with 1.
+# starting. Without a display, or with one that cannot be opened, the start says so and ends with 1.
 source "$(dirname "$0")/lib.sh"
 
 readonly MINIMISE=(761 16) NOISE_6=(361 328) SOCKET="$XDG_RUNTIME_DIR/murmex.instance"
@@ -114,3 +114,10 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$PROGRAM" >/dev/null 2>"$M
 [[ "$(cat "$MURMEX_TEST_TMP/nodisplay.$$.err")" == "Murmex needs a graphical desktop (no DISPLAY or WAYLAND_DISPLAY)" ]] ||
     fail "without a display Murmex said: $(cat "$MURMEX_TEST_TMP/nodisplay.$$.err")"
 
+step "with a display that cannot be opened a start names it and ends with 1"
+status=0
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:199 "$PROGRAM" >/dev/null 2>"$MURMEX_TEST_TMP/deaddisplay.$$.err" ||
+    status=$?
+((status == 1)) || fail "with a display that cannot be opened Murmex ended with $status"
+grep -qx "Murmex cannot open the display :199" "$MURMEX_TEST_TMP/deaddisplay.$$.err" ||
+    fail "with a display that cannot be opened Murmex said: $(cat "$MURMEX_TEST_TMP/deaddisplay.$$.err")"
