@@ -432,7 +432,7 @@ private:
     // A player's error has been shown (and the box closed) or noted since the generator started: once no
     // player is left, the start has failed and the generator shows stopped again.
     bool m_playerErrorSeen = false;
-    bool m_errorBoxOpen = false; // its own event loop runs meanwhile
+    bool m_errorBoxOpen = false;  // its own event loop runs meanwhile
     bool m_fading = false;        // the output volume is below the user's for the auto-off's fade
     bool m_fadeCancelled = false; // the user ended this fade
 };
