@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -121,11 +122,39 @@ void TfmMain::FormDestroy() {
 }
 
 void TfmMain::NoteFileProblem(const QString& message, bool box) {
-    std::fprintf(stderr, "Murmex: %s\n", qUtf8Printable(message));
-    Memo1->appendPlainText(message);
+    NoteError(message);
     if (box)
         QMetaObject::invokeMethod(
-            this, [this, message] { m_services.showError(message); }, Qt::QueuedConnection);
+            this, [this, message] { OpenErrorBox(message); }, Qt::QueuedConnection);
+}
+
+void TfmMain::NoteError(const QString& message) {
+    std::fprintf(stderr, "Murmex: %s\n", qUtf8Printable(message));
+    Memo1->appendPlainText(message);
+}
+
+void TfmMain::ShowError(const QString& message) {
+    if (!OpenErrorBox(message))
+        NoteError(message);
+}
+
+bool TfmMain::OpenErrorBox(const QString& message) {
+    if (m_errorBoxOpen)
+        return false;
+    const QScopedValueRollback open(m_errorBoxOpen, true);
+    m_services.showError(message);
+    return true;
+}
+
+QString TfmMain::RunCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& error) {
+        const QString message = QString::fromUtf8(error.what());
+        NoteError(message);
+        return message;
+    }
+    return {};
 }
 
 void TfmMain::showEvent(QShowEvent* event) {

@@ -329,8 +329,10 @@ public:
     // A key's press or release as the window receives it; true when the window took it.
     bool FormKeyEvent(const QKeyEvent& key);
 
-    // Runs a command that comes from outside the window as one user action.
-    void RunUserAction(const std::function<void()>& action) { RunAction(action); }
+    // Runs a command that comes from outside the window (such as the media controls') as one user action that
+    // never opens an error box: whoever sent it may not be looking at the window. The error it meets is noted on
+    // stderr and in the diagnostics memo, and returned for the sender; empty when it was done.
+    QString RunCommand(const std::function<void()>& command);
 
 private:
     void ConnectLanguageAndOff();
@@ -362,16 +364,24 @@ protected:
 private:
     void CreateControls();
     void CreateDiagnosticsPanel();
-    // A problem with the files the settings are kept in, on stderr and in the diagnostics memo; `box` also
-    // shows it in the error box, once the event loop gets to it (never at the end).
+    // A problem with the files the settings are kept in, noted; `box` also shows it in the error box, once the
+    // event loop gets to it (never at the end), unless a box is open then.
     void NoteFileProblem(const QString& message, bool box);
+    // On stderr and in the diagnostics memo.
+    void NoteError(const QString& message);
+    // The one way to the error box, for every source of errors (a click, a player, the settings): one box at a
+    // time. While one is open, commands and players go on running in its loop, and what they meet is noted
+    // instead of opening a box over it.
+    void ShowError(const QString& message);
+    // False, and nothing shown, while a box is open.
+    bool OpenErrorBox(const QString& message);
 
     // Runs one user action; an error it raises ends the action and is shown in the standard error box.
     template <typename Action> void RunAction(Action&& action) {
         try {
             action();
         } catch (const std::exception& error) {
-            m_services.showError(QString::fromUtf8(error.what()));
+            ShowError(QString::fromUtf8(error.what()));
         }
     }
     // Connects a control's signal to a handler that runs as one user action.
@@ -424,9 +434,10 @@ private:
     QImage m_texture;
     std::unique_ptr<ui::MainControls> m_controls;
     audio::TAudioOut m_audioOut;
-    // A player's error box has been closed since the generator started: once no player is left, the start
-    // has failed and the generator shows stopped again.
+    // A player's error has been shown (and the box closed) or noted since the generator started: once no
+    // player is left, the start has failed and the generator shows stopped again.
     bool m_playerErrorSeen = false;
+    bool m_errorBoxOpen = false;                // its own event loop runs meanwhile
     bool m_fading = false;                      // the output volume is below the user's for the auto-off's fade
     bool m_fadeCancelled = false;               // the user ended this fade
     std::int32_t m_offRequestedAt = kNoRequest; // the count at which the power-off was asked for

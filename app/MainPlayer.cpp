@@ -62,11 +62,13 @@ void TfmMain::btPlayThreadClick() {
     SyncDeviceVolume();
     Memo1->appendPlainText(QStringLiteral("start play"));
     const audio::TLMDWaveListItem& clip = WaveList_1.Items(std::int64_t(Noise_Num) - 1);
-    // A player reaches the UI thread only to show an error, and waits until the user has seen it. Once the
-    // box is closed the window looks whether the start has come to nothing.
-    auto show = [show = m_services.showError, window = QPointer<TfmMain>(this)](const QString& message) {
-        show(message);
-        if (window)
+    // A player reaches the UI thread only to show an error, and waits until the user has seen it (or until it
+    // is noted, while another box is open). Then the window looks whether the start has come to nothing.
+    auto show = [window = QPointer<TfmMain>(this)](const QString& message) {
+        if (!window)
+            return;
+        window->ShowError(message);
+        if (window) // the box's own loop may have seen the window go
             window->m_playerErrorSeen = true;
     };
     // What becomes of the output (lost, played elsewhere, back) is noted here; the player never waits for it.

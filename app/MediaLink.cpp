@@ -9,12 +9,12 @@ namespace murmex {
 
 std::unique_ptr<platform::MediaControls> StartMediaControls(TfmMain& fmMain) {
     TfmMain* fm = &fmMain;
-    // Every command is one user action: an error it raises is shown in the error box, as for a click.
+    // Every command is one user action, as a click is; an error it meets is its caller's answer.
     const auto action = [fm](void (TfmMain::*handler)()) {
-        return [fm, handler] { fm->RunUserAction([fm, handler] { (fm->*handler)(); }); };
+        return [fm, handler] { return fm->RunCommand([fm, handler] { (fm->*handler)(); }); };
     };
     const auto step = [fm](int by) {
-        return [fm, by] { fm->RunUserAction([fm, by] { fm->Cb_NoiseClick(SteppedNoise(fm->Noise_Num, by)); }); };
+        return [fm, by] { return fm->RunCommand([fm, by] { fm->Cb_NoiseClick(SteppedNoise(fm->Noise_Num, by)); }); };
     };
     platform::MediaCommands commands;
     commands.view = [fm] { return MediaViewOf(*fm, fm->fmHelp); };
@@ -28,7 +28,7 @@ std::unique_ptr<platform::MediaControls> StartMediaControls(TfmMain& fmMain) {
     commands.next = step(1);
     commands.previous = step(-1);
     commands.setVolume = [fm](double volume) {
-        fm->RunUserAction([fm, volume] {
+        return fm->RunCommand([fm, volume] {
             const SliderValues values = SlidersForVolume(fm->Value_L, fm->Value_R, volume);
             fm->SetVolumes(values.left, values.right);
         });

@@ -18,6 +18,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 
 namespace murmex {
 namespace {
@@ -126,16 +127,32 @@ int RunMurmex(int& argc, char** argv) {
     // comes first: listing the outputs briefly takes memory that is given back before the window needs its own.
     platform::audiohost::Start();
     platform::QtArguments arguments(argc, argv, platform::ProcessEnvironment);
+    // A display that is named but cannot be opened is said plainly as well.
+    std::optional<platform::FatalErrorLine> deadDisplay(
+        std::in_place, platform::CannotOpenDisplay(argc, arguments.Argv(), platform::ProcessEnvironment));
     QApplication app(argc, arguments.Argv());
+    deadDisplay.reset();
     QApplication::setApplicationName(QStringLiteral("Murmex"));
     QApplication::setDesktopFileName(QStringLiteral("murmex"));
     // The main window ends the program when it is closed, also while it is hidden in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 
     // A second copy shows the first one's window and leaves before it touches the settings.
+    QString placeProblem;
+    const QString serverName = platform::SingleInstance::ServerNameForUser(platform::ProcessEnvironment, &placeProblem);
     platform::SingleInstance instance;
-    if (!instance.Claim(platform::SingleInstance::ServerNameForUser()))
+    switch (instance.Claim(serverName)) {
+    case platform::SingleInstance::Outcome::AnotherShows:
         return 0;
+    case platform::SingleInstance::Outcome::AnotherIsSilent:
+        // Never a second copy beside it: two would write the same settings.
+        std::fputs("Murmex is already running but does not answer\n", stderr);
+        return 1;
+    case platform::SingleInstance::Outcome::TheOneCopy:
+        break;
+    }
+    if (!placeProblem.isEmpty())
+        std::fprintf(stderr, "Murmex: %s\n", qUtf8Printable(placeProblem));
 
     MainServices services;
     services.powerOff = platform::RequestPowerOff;

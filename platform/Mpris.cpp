@@ -9,9 +9,9 @@
 #include <QDBusVariant>
 #include <QMetaProperty>
 #include <QStringList>
-#include <QTimer>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace murmex::platform {
@@ -22,6 +22,12 @@ const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player")
 
 QString PlaybackStatus(const MediaView& view) {
     return view.playing ? QStringLiteral("Playing") : QStringLiteral("Stopped");
+}
+
+// Answers `message` with an error in place of the reply its slot would give.
+void Refuse(const QDBusMessage& message, QDBusError::ErrorType error, const QString& text) {
+    message.setDelayedReply(true);
+    QDBusConnection::sessionBus().send(message.createErrorReply(error, text));
 }
 
 QVariantMap Metadata(const MediaView& view) {
@@ -58,8 +64,8 @@ public:
     QStringList SupportedMimeTypes() const { return {}; }
 
 public slots:
-    void Raise() { m_controls->Run(m_commands.raise); }
-    void Quit() { m_controls->Run(m_commands.quit); }
+    void Raise(const QDBusMessage& message) { m_controls->Run(m_commands.raise, message); }
+    void Quit(const QDBusMessage& message) { m_controls->Run(m_commands.quit, message); }
 
 private:
     MediaControls* m_controls;
@@ -93,20 +99,20 @@ public:
     double Rate() const { return 1.0; }
     QVariantMap Metadata() const { return platform::Metadata(m_controls->View()); }
     double Volume() const { return m_controls->View().volume; }
-    // Writes come through the properties adaptor; this makes the interface show the volume as writable.
-    void SetVolume(double volume) { m_controls->SetVolume(volume); }
+    // Writes come through the properties adaptor; this only makes the interface show the volume as writable.
+    void SetVolume(double volume) { Q_UNUSED(volume); }
     qlonglong Position() const { return 0; }
     bool CanStep() const { return m_controls->View().canStep; }
     bool Yes() const { return true; }
     bool No() const { return false; }
 
 public slots:
-    void Next() { m_controls->Run(m_commands.next); }
-    void Previous() { m_controls->Run(m_commands.previous); }
-    void Pause() { m_controls->Run(m_commands.pause); }
-    void PlayPause() { m_controls->Run(m_commands.playPause); }
-    void Stop() { m_controls->Run(m_commands.stop); }
-    void Play() { m_controls->Run(m_commands.play); }
+    void Next(const QDBusMessage& message) { m_controls->Run(m_commands.next, message); }
+    void Previous(const QDBusMessage& message) { m_controls->Run(m_commands.previous, message); }
+    void Pause(const QDBusMessage& message) { m_controls->Run(m_commands.pause, message); }
+    void PlayPause(const QDBusMessage& message) { m_controls->Run(m_commands.playPause, message); }
+    void Stop(const QDBusMessage& message) { m_controls->Run(m_commands.stop, message); }
+    void Play(const QDBusMessage& message) { m_controls->Run(m_commands.play, message); }
     void Seek(qlonglong offset) { Q_UNUSED(offset); }
     void SetPosition(const QDBusObjectPath& trackId, qlonglong position) {
         Q_UNUSED(trackId);
@@ -164,8 +170,8 @@ public slots:
         }
         bool number = false;
         const double volume = value.variant().toDouble(&number);
-        if (!number || !m_controls->SetVolume(volume))
-            Refuse(message, QDBusError::InvalidArgs, QStringLiteral("The volume must be a finite number"));
+        // What is not a number at all is refused as a volume that is not a finite one.
+        m_controls->SetVolume(number ? volume : std::numeric_limits<double>::quiet_NaN(), message);
     }
 
 private:
@@ -185,11 +191,6 @@ private:
         const QMetaObject* meta = adaptor->metaObject();
         const int index = meta->indexOfProperty(name.toUtf8().constData());
         return index < meta->propertyOffset() ? QVariant() : meta->property(index).read(adaptor);
-    }
-
-    static void Refuse(const QDBusMessage& message, QDBusError::ErrorType error, const QString& text) {
-        message.setDelayedReply(true);
-        QDBusConnection::sessionBus().send(message.createErrorReply(error, text));
     }
 
     MediaControls* m_controls;
@@ -270,22 +271,22 @@ void MediaControls::Refresh() {
     QDBusConnection::sessionBus().send(signal);
 }
 
-// A command is answered at once, and runs after the answer has gone: an error box it may show must not keep
-// the caller waiting. The outcome is told by the properties that change.
-void MediaControls::Run(const std::function<void()>& command) {
-    QTimer::singleShot(0, this, [this, command] {
-        if (command)
-            command();
-        Refresh();
-    });
+// The command runs before its answer: it opens no box that could keep the caller waiting, so the caller
+// learns whether it was done, and an error is told to the one who asked.
+void MediaControls::Run(const MediaCommand& command, const QDBusMessage& message) {
+    const QString error = command ? command() : QString();
+    Refresh();
+    if (!error.isEmpty())
+        Refuse(message, QDBusError::Failed, error);
 }
 
-bool MediaControls::SetVolume(double volume) {
-    if (!std::isfinite(volume))
-        return false;
-    Run(m_commands.setVolume ? std::function<void()>([this, volume] { m_commands.setVolume(volume); })
-                             : std::function<void()>());
-    return true;
+void MediaControls::SetVolume(double volume, const QDBusMessage& message) {
+    if (!std::isfinite(volume)) {
+        Refuse(message, QDBusError::InvalidArgs, QStringLiteral("The volume must be a finite number"));
+        return;
+    }
+    Run(m_commands.setVolume ? MediaCommand([this, volume] { return m_commands.setVolume(volume); }) : MediaCommand(),
+        message);
 }
 
 } // namespace murmex::platform

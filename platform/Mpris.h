@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+class QDBusMessage;
+
 namespace murmex::platform {
 
 // What the media controls show of the player.
@@ -30,18 +32,21 @@ QVariantMap PlayerProperties(const MediaView& view);
 // values in `after`.
 QVariantMap ChangedPlayerProperties(const MediaView& before, const MediaView& after);
 
+// A command's outcome: the error it met, which is its caller's answer; empty when it was done.
+using MediaCommand = std::function<QString()>;
+
 // What the media controls can ask of the player. Every command is optional; a missing one does nothing.
 struct MediaCommands {
     std::function<MediaView()> view; // the player's state now
-    std::function<void()> raise;
-    std::function<void()> quit;
-    std::function<void()> play;
-    std::function<void()> pause;
-    std::function<void()> playPause;
-    std::function<void()> stop;
-    std::function<void()> next;
-    std::function<void()> previous;
-    std::function<void(double volume)> setVolume;
+    MediaCommand raise;
+    MediaCommand quit;
+    MediaCommand play;
+    MediaCommand pause;
+    MediaCommand playPause;
+    MediaCommand stop;
+    MediaCommand next;
+    MediaCommand previous;
+    std::function<QString(double volume)> setVolume;
 };
 
 struct MediaIdentity {
@@ -66,10 +71,10 @@ public:
     // For the adaptors.
     const MediaIdentity& Identity() const { return m_identity; }
     const MediaView& View() const { return m_view; }
-    // Both answer the caller at once and act after the answer has gone.
-    void Run(const std::function<void()>& command);
-    // False, and nothing done, for a volume that is not a finite number.
-    bool SetVolume(double volume);
+    // Both act before they answer the caller of `message`: with the error the command met, or as done.
+    void Run(const MediaCommand& command, const QDBusMessage& message);
+    // A volume that is not a finite number is refused, and nothing is done.
+    void SetVolume(double volume, const QDBusMessage& message);
 
 private:
     MediaControls(const MediaIdentity& identity, MediaCommands commands);

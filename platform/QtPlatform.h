@@ -36,6 +36,21 @@ private:
 // QT_QPA_PLATFORM that needs no display, such as offscreen, needs none.
 bool LacksDisplay(int argc, char** argv, const EnvironmentReader& environment);
 
+// What to say when Qt cannot open the display its platform needs: "Murmex cannot open the display NAME", with
+// the X display (DISPLAY, or -display on the command line) or the Wayland one (WAYLAND_DISPLAY, else wayland-0).
+QByteArray CannotOpenDisplay(int argc, char** argv, const EnvironmentReader& environment);
+
+// While it lives, a fatal error of Qt's ends the program with `line` on stderr and exit code 1, where Qt would
+// abort with advice to reinstall; made around the application's creation, whose fatal error is a display that
+// cannot be opened. Qt's other messages meanwhile are held back, and given out in their order when it goes.
+class FatalErrorLine {
+public:
+    explicit FatalErrorLine(const QByteArray& line);
+    ~FatalErrorLine();
+    FatalErrorLine(const FatalErrorLine&) = delete;
+    FatalErrorLine& operator=(const FatalErrorLine&) = delete;
+};
+
 // The process's environment.
 QByteArray ProcessEnvironment(const char* name);
 

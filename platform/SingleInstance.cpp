@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -27,8 +28,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr milliseconds kAnswerTime{1000};    // a running copy answers within this, or it is taken to hang
-constexpr milliseconds kStartingTime{10000}; // how long a copy still starting keeps a later one waiting
+constexpr milliseconds kStartingTime{10000}; // how long a copy still building its window keeps a later one waiting
+constexpr milliseconds kRetryTime{20};       // between two asks of a copy that is not listening yet
 constexpr int kPeerMs = 1000;                // a peer that has not sent its line by then is dropped
 constexpr std::size_t kMaxPeers = 8;         // the others wait in the system's queue, which costs us nothing
 constexpr int kQueue = 16;
@@ -73,28 +74,19 @@ bool WaitUntil(int fd, int option, Clock::time_point deadline) {
     return setsockopt(fd, SOL_SOCKET, option, &wait, sizeof wait) == 0;
 }
 
-enum class Asked {
-    Answered, // a running copy of this user said it will show itself
-    Nobody,   // no socket there, or nobody listens on it
-    Silent,   // someone listens but has not answered in time, or is not this user
-    Unknown,  // this copy could not ask
-};
-
-// Asks the copy listening at `address` to show itself, and waits up to kAnswerTime for its answer.
-Asked AskRunningCopy(const sockaddr_un& address, socklen_t size) {
-    const auto deadline = Clock::now() + kAnswerTime;
+// Asks the copy listening at `address` to show itself, and waits up to `deadline` for its answer. False when
+// nobody listens there, when the copy hangs up without answering (it has ended), or when time is up.
+bool AskRunningCopy(const sockaddr_un& address, socklen_t size, Clock::time_point deadline) {
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return Asked::Unknown;
-    Asked asked = Asked::Silent;
-    // The system queues a connection even for a copy that never reads it: only the answer counts.
+        return false;
+    bool answered = false;
+    // The system queues a connection even for a copy that does not read yet: only the answer counts.
     int connected = -1;
     while (WaitUntil(fd, SO_SNDTIMEO, deadline) &&
            (connected = connect(fd, reinterpret_cast<const sockaddr*>(&address), size)) != 0 && errno == EINTR) {
     }
-    if (connected != 0) {
-        asked = errno == ENOENT || errno == ECONNREFUSED ? Asked::Nobody : Asked::Silent;
-    } else if (PeerIsThisUser(fd) && send(fd, kShow, kShowSize, MSG_NOSIGNAL) == ssize_t(kShowSize)) {
+    if (connected == 0 && PeerIsThisUser(fd) && send(fd, kShow, kShowSize, MSG_NOSIGNAL) == ssize_t(kShowSize)) {
         char answer[kAnswerSize];
         std::size_t got = 0;
         while (got < kAnswerSize && WaitUntil(fd, SO_RCVTIMEO, deadline)) {
@@ -103,29 +95,23 @@ Asked AskRunningCopy(const sockaddr_un& address, socklen_t size) {
                 break;
             got += n > 0 ? std::size_t(n) : 0;
         }
-        if (got == kAnswerSize && std::memcmp(answer, kAnswer, kAnswerSize) == 0)
-            asked = Asked::Answered;
+        answered = got == kAnswerSize && std::memcmp(answer, kAnswer, kAnswerSize) == 0;
     }
     close(fd);
-    return asked;
+    return answered;
 }
 
-// Waits up to kStartingTime for the lock that a copy holds from its claim until it can answer, so that a copy
-// that is still building its window is not taken for a hung one. The lock, or -1 when there is none to have.
-int TakeStartLock(const QString& socketPath) {
-    const int fd = open(QFile::encodeName(socketPath + QStringLiteral(".lock")).constData(),
-                        O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        return -1;
-    const auto deadline = Clock::now() + kStartingTime;
-    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if ((errno != EWOULDBLOCK && errno != EINTR) || Clock::now() >= deadline) {
-            close(fd);
-            return -1;
-        }
-        std::this_thread::sleep_for(milliseconds(20));
-    }
-    return fd;
+// Said to the user, who may find another user's folder where the name would be, or a folder that cannot be made.
+QString FolderProblem(const QStringList& unusable, const QString& name) {
+    if (unusable.isEmpty())
+        return {};
+    const QString where = unusable.join(QStringLiteral(", "));
+    if (name.isEmpty())
+        return QStringLiteral("cannot make a private folder of this user's own at %1, so nothing keeps a second copy "
+                              "from starting")
+            .arg(where);
+    return QStringLiteral("cannot make a private folder of this user's own at %1; the single-copy socket is in %2")
+        .arg(where, QFileInfo(name).path());
 }
 
 void CloseIfOpen(int& fd) {
@@ -136,8 +122,7 @@ void CloseIfOpen(int& fd) {
 
 } // namespace
 
-// The socket file this copy made, removed at the end only while it is still this one: a copy taken for hung
-// may come back and end after another has taken the name over.
+// The socket file this copy made, removed at the end only while it is still the one it made.
 struct SingleInstance::SocketFile {
     QByteArray path;
     dev_t device = 0;
@@ -164,7 +149,7 @@ SingleInstance::~SingleInstance() {
     if (m_file && lstat(m_file->path.constData(), &status) == 0 && status.st_dev == m_file->device &&
         status.st_ino == m_file->inode)
         unlink(m_file->path.constData());
-    CloseIfOpen(m_startLock);
+    CloseIfOpen(m_lock);
 }
 
 QString SingleInstance::ServerName(const QString& folder) {
@@ -174,7 +159,9 @@ QString SingleInstance::ServerName(const QString& folder) {
     return Address(path, address, size) ? path : QString();
 }
 
-QString SingleInstance::ServerNameForUser(const EnvironmentReader& environment) {
+QString SingleInstance::ServerNameForUser(const EnvironmentReader& environment, QString* problem) {
+    if (problem)
+        problem->clear();
     // Folders named by the environment count only when absolute, as the desktop's base folders say.
     const auto absolute = [&](const char* name) {
         const QString path = QFile::decodeName(environment(name));
@@ -191,41 +178,60 @@ QString SingleInstance::ServerNameForUser(const EnvironmentReader& environment) 
         temporary = QStringLiteral("/tmp");
     const QStringList folders{cache.isEmpty() ? QString() : cache + QStringLiteral("/murmex"),
                               temporary + QStringLiteral("/murmex-") + QString::number(geteuid())};
+    QString name;
+    QStringList unusable;
     for (const QString& folder : folders) {
-        if (!folder.isEmpty() && !ServerName(folder).isEmpty() && MakePrivateFolder(folder))
-            return ServerName(folder);
+        if (folder.isEmpty() || ServerName(folder).isEmpty())
+            continue;
+        if (MakePrivateFolder(folder)) {
+            name = ServerName(folder);
+            break;
+        }
+        unusable << folder;
     }
-    return {};
+    if (problem)
+        *problem = FolderProblem(unusable, name);
+    return name;
 }
 
-bool SingleInstance::Claim(const QString& serverName) {
+SingleInstance::Outcome SingleInstance::Claim(const QString& serverName) {
     sockaddr_un address;
     socklen_t size = 0;
     if (!Address(serverName, address, size))
-        return true;
-    int lock = TakeStartLock(serverName);
-    switch (AskRunningCopy(address, size)) {
-    case Asked::Answered:
-        CloseIfOpen(lock);
-        return false;
-    case Asked::Unknown:
-        CloseIfOpen(lock);
-        return true;
-    case Asked::Nobody:
-    case Asked::Silent:
-        break;
-    }
-    // The name is taken over: a socket file of this user's that nobody answers on is left over or hung.
+        return Outcome::TheOneCopy;
     const QByteArray path = QFile::encodeName(serverName);
+    int lock = open((path + ".lock").constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock < 0)
+        return Outcome::TheOneCopy;
+    // The lock is the copy's for its whole run and goes with its process, whatever way that ends. While another
+    // copy holds it, that copy is asked, waiting for one that is still building its window; one that ends
+    // meanwhile leaves the lock to this start.
+    const auto deadline = Clock::now() + kStartingTime;
+    while (flock(lock, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            CloseIfOpen(lock);
+            return Outcome::TheOneCopy;
+        }
+        if (AskRunningCopy(address, size, deadline)) {
+            CloseIfOpen(lock);
+            return Outcome::AnotherShows;
+        }
+        if (Clock::now() >= deadline) {
+            CloseIfOpen(lock);
+            return Outcome::AnotherIsSilent;
+        }
+        std::this_thread::sleep_for(kRetryTime);
+    }
+    // A socket file of this user's is left over from a copy that has ended.
     struct stat status {};
     if (lstat(path.constData(), &status) == 0 && S_ISSOCK(status.st_mode) && status.st_uid == geteuid())
         unlink(path.constData());
+    m_lock = lock;
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), size) != 0 || listen(fd, kQueue) != 0 ||
         lstat(path.constData(), &status) != 0) {
         CloseIfOpen(fd);
-        CloseIfOpen(lock);
-        return true;
+        return Outcome::TheOneCopy;
     }
     m_listener = fd;
     m_file = std::make_unique<SocketFile>(SocketFile{path, status.st_dev, status.st_ino});
@@ -234,10 +240,7 @@ bool SingleInstance::Claim(const QString& serverName) {
     m_resume = std::make_unique<QTimer>();
     m_resume->setSingleShot(true);
     connect(m_resume.get(), &QTimer::timeout, this, [this] { m_listening->setEnabled(true); });
-    m_startLock = lock;
-    // The first pass of the event loop: from now on this copy answers.
-    QTimer::singleShot(0, this, [this] { CloseIfOpen(m_startLock); });
-    return true;
+    return Outcome::TheOneCopy;
 }
 
 void SingleInstance::Accept() {

@@ -2,8 +2,9 @@
 # The desktop's media controls, driven by playerctl on a private session bus started here: the player is
 # listed under the noise's name (in the window's language), starts and stops the sound, steps through the
 # noises only while stopped, follows a click on the window, sets the volume in balance, brings the window
-# back from the tray and ends the program as the tray menu's exit does. Without a session bus the program
-# runs as before, silently.
+# back from the tray and ends the program as the tray menu's exit does. A command that fails is refused with
+# its error and opens no box, a storm of them included, also while the one box of a click is open. Without a
+# session bus the program runs as before, silently.
 source "$(dirname "$0")/lib.sh"
 
 readonly LAMP=(760 41) GENERATOR=(107 535) MINIMISE=(761 16) LANGUAGE_UP=(755 418)
@@ -150,7 +151,52 @@ expect_exit 0
     fail "stored noise and volumes: $(stored Noise_Num) $(stored Value_L) $(stored Value_R)"
 kill "$follow_pid" 2>/dev/null || true
 
+# Calls METHOD of the player interface (or of INTERFACE) and prints the error it is answered with; nothing when
+# the answer is no error.
+call_error() {
+    dbus-send --session --print-reply --reply-timeout=120000 --dest=$MPRIS_DEST $MPRIS_PATH \
+        "${2:-org.mpris.MediaPlayer2.Player}.$1" 2>&1 >/dev/null || true
+}
+
+readonly INDEX_ERROR='Error org.freedesktop.DBus.Error.Failed: List index out of bounds (-1)'
+failed_plays() {
+    grep -cx 'Murmex: List index out of bounds (-1)' "$MURMEX_TEST_TMP/murmex.$$.log" || true
+}
+
+step "with no noise stored, 300 plays sent at once are each refused with the error, and no box opens"
+new_config_home
+seed_settings $'Noise_Num=0\nLanguare=0'
+start_murmex "$PROGRAM"
+wait_player Stopped status
+storm="$MURMEX_TEST_TMP/storm.$$"
+plays=()
+for _ in $(seq 300); do
+    call_error Play >>"$storm" &
+    plays+=($!)
+done
+for pid in "${plays[@]}"; do
+    wait "$pid"
+done
+[[ "$(grep -cx "$INDEX_ERROR" "$storm")" == 300 ]] || fail "the 300 plays were answered: $(sort "$storm" | uniq -c)"
+[[ "$(failed_plays)" == 300 ]] || fail "$(failed_plays) lines on stderr for 300 failed plays"
+wait_player Stopped status
+expect_no_error_box "after 300 plays"
+
+step "a click opens the one box; a play meanwhile is refused without a second box, and quit is answered"
+click "${GENERATOR[@]}"
+wait_error_box >/dev/null || fail "a click on the generator opened no box"
+[[ "$(call_error Play)" == "$INDEX_ERROR" ]] || fail "a play while the box is open was not refused"
+[[ "$(failed_plays)" == 301 ]] || fail "$(failed_plays) lines on stderr after a play while the box was open"
+boxes=$(xdotool search --onlyvisible --pid "$MURMEX_PID" --name '^Murmex$' | grep -vxc "$WINDOW" || true)
+((boxes == 1)) || fail "$boxes boxes are open"
+quit=$(call_error Quit org.mpris.MediaPlayer2)
+[[ -z "$quit" ]] || fail "quit was answered with: $quit"
+expect_exit 0
+[[ "$(stored Noise_Num)" == 0 ]] || fail "the stored noise became $(stored Noise_Num)"
+
 step "without a session bus the program runs as before and says nothing"
+new_config_home
+seed_settings $'Noise_Num=5\nValue_L=80\nValue_R=40'
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$MURMEX_TEST_TMP/no_bus_here.$$"
 start_murmex "$PROGRAM"
 mark=$(monitor_mark)

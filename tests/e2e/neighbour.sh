@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A hostile neighbour: another local user takes the names Murmex could be reached at before it starts, opens
 # connections by the thousand and asks for the window while it is in the tray. Murmex still starts, stays
-# responsive, keeps its window put away and writes its settings at the end. The script creates that user and
+# responsive, keeps its window put away and writes its settings at the end. A folder of the neighbour's where
+# Murmex's last fallback for its socket would be is said on stderr. The script creates that user and
 # removes it at the end, so it runs only as root.
 source "$(dirname "$0")/lib.sh"
 
@@ -75,3 +76,14 @@ kill -TERM "$MURMEX_PID"
 expect_exit 0
 [[ "$(stored Noise_Num)" == 6 ]] || fail "Noise_Num is '$(stored Noise_Num)' after SIGTERM, expected 6"
 
+step "the neighbour's folder where the last fallback would be: Murmex says so once and runs"
+fallback="$shared/murmex-$(id -u)"
+mkdir -m 700 "$fallback"
+chown "$neighbour:" "$fallback"
+# Neither the runtime folder (the neighbour's) nor the cache folder (its path too long for a socket) will do.
+export XDG_CACHE_HOME="/tmp/$(printf 'c%.0s' $(seq 120))" TMPDIR="$shared"
+start_murmex "$PROGRAM"
+said=$(grep -cxF "Murmex: cannot make a private folder of this user's own at $fallback, so nothing keeps a second copy from starting" \
+    "$MURMEX_TEST_TMP/murmex.$$.log" || true)
+((said == 1)) || fail "the neighbour's folder was said $said times: $(cat "$MURMEX_TEST_TMP/murmex.$$.log")"
+close_murmex

@@ -67,5 +67,21 @@ TEST(QtPlatform, WithoutADisplayOnlyAPlatformThatNeedsNoneRuns) {
     EXPECT_FALSE(LacksDisplay(3, headless, Environment({})));
 }
 
+// A display that cannot be opened is named as the platform Qt starts would have opened it.
+TEST(QtPlatform, TheDisplayThatCannotBeOpenedIsNamed) {
+    char program[] = "murmex", option[] = "-platform", wayland[] = "wayland", display[] = "-display", x[] = ":7";
+    char* plain[] = {program, nullptr};
+    char* onWayland[] = {program, option, wayland, nullptr};
+    char* onX[] = {program, display, x, nullptr};
+    const auto both = Environment({{"DISPLAY", ":199"}, {"WAYLAND_DISPLAY", "wayland-9"}});
+    EXPECT_EQ(CannotOpenDisplay(1, plain, both), "Murmex cannot open the display :199");
+    EXPECT_EQ(CannotOpenDisplay(3, onX, both), "Murmex cannot open the display :7");
+    EXPECT_EQ(CannotOpenDisplay(3, onWayland, both), "Murmex cannot open the display wayland-9");
+    EXPECT_EQ(CannotOpenDisplay(1, plain, Environment({{"WAYLAND_DISPLAY", "wayland-9"}})),
+              "Murmex cannot open the display wayland-9");
+    EXPECT_EQ(CannotOpenDisplay(1, plain, Environment({{"QT_QPA_PLATFORM", "wayland;xcb"}})),
+              "Murmex cannot open the display wayland-0");
+}
+
 } // namespace
 } // namespace murmex::platform

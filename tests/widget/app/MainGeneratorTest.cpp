@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <QtTest>
 
@@ -179,6 +180,31 @@ private slots:
         QTest::qWait(300);
         QVERIFY(fm->Generator_On); // a start that plays is not taken for a failed one
         QCOMPARE(errors.size(), 1);
+    }
+
+    // One box at a time: a player's error met while a box is open is noted, not shown over it, and its failed
+    // start still returns the generator to stopped.
+    void aPlayersErrorWhileABoxIsOpenIsNotedInstead() {
+        QStringList errors;
+        TfmMain* window = nullptr;
+        MainServices services = test::TestServices(1280, &errors);
+        services.showError = [&errors, &window](const QString& message) {
+            errors.append(message);
+            if (errors.size() > 1)
+                return;
+            // What runs in the box's own loop.
+            window->Noise_Num = 1;
+            window->DeviceMap[0].Id = 1000;
+            window->Sb_GeneratorClick();
+            QTRY_VERIFY_WITH_TIMEOUT(!window->Generator_On, 5000);
+        };
+        const auto fm = test::MakeMainWindow(std::move(services));
+        window = fm.get();
+        fm->show();
+        fm->Noise_Num = 0;
+        QTest::mouseClick(fm->Sb_Generator, Qt::LeftButton);
+        QCOMPARE(errors, QStringList{QStringLiteral("List index out of bounds (-1)")});
+        QVERIFY(fm->Memo1->toPlainText().contains(QStringLiteral("The device identifier is out of range.")));
     }
 
     // The computer is kept from suspending for being idle from a start that turns the generator on to any
