@@ -408,8 +408,11 @@ private:
     void SliderStep(const Slider& slider, QPoint cursor);
     void SliderSteps(QPoint cursor);
     void DrawSlider(const Slider& slider);
-    void ApplyStoredVolume(const Slider& slider);
+    void ShowVolume(const Slider& slider);
+    bool MoveTrackBars();
     void ApplyStoredVolumes();
+    void ShowOutsideVolumes(std::int32_t left, std::int32_t right);
+    void EndFadeForUser();
     bool Hovered(QWidget* control, QPoint cursor) const;
     // Neither hidden (in the tray) nor minimised.
     bool WindowShown() const;

@@ -31,8 +31,10 @@ pa_volume_t ServerVolume(std::uint32_t gain) {
     return gain >= 0xFFFF ? PA_VOLUME_NORM : pa_sw_volume_from_linear(gain / 65535.0);
 }
 
+// A volume above silence stays above it, however low.
 std::uint32_t ProgramGain(pa_volume_t volume) {
-    return static_cast<std::uint32_t>(std::lround(std::clamp(pa_sw_volume_to_linear(volume), 0.0, 1.0) * 65535.0));
+    const long gain = std::lround(std::clamp(pa_sw_volume_to_linear(volume), 0.0, 1.0) * 65535.0);
+    return static_cast<std::uint32_t>(volume > PA_VOLUME_MUTED ? std::max(gain, 1L) : gain);
 }
 
 pa_cvolume StreamVolume(std::uint32_t volume) {
