@@ -252,6 +252,7 @@ public:
     // Player start and stop; a start whose noise names no clip throws the list-index error.
     void btPlayThreadClick();
     void btStopThreadClick();
+    void StartWhenAnswered();
     // The output device the generator plays on.
     std::int32_t OutputDeviceId() const;
 
@@ -425,6 +426,8 @@ private:
     // A player's error box has been closed since the generator started: once no player is left, the start
     // has failed and the generator shows stopped again.
     bool m_playerErrorSeen = false;
+    // The generator was started before the sound server answered: its player starts once the server has.
+    bool m_startWhenAnswered = false;
     bool m_fading = false;        // the output volume is below the user's for the auto-off's fade
     bool m_fadeCancelled = false; // the user ended this fade
 };
