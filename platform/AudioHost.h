@@ -1,9 +1,8 @@
 // How the process reaches the sound: through the desktop's sound server (platform/SoundServer.h) when one
-// is there at start (it took the connection, even if it has not answered yet), else through PortAudio.
-// MURMEX_SOUND_PATH=portaudio in the environment takes PortAudio even while a server runs (PortAudio then reaches the
-// server through ALSA's pulse plugin, if at all). The device ids are positions in the list of the path in use. On the
-// server path the list follows the server's outputs, so an id may name another output later; an output's key does not
-// change.
+// takes the connection at start, else through PortAudio. MURMEX_SOUND_PATH=portaudio in the environment takes PortAudio
+// even while a server runs (PortAudio then reaches the server through ALSA's pulse plugin, if at all).
+// The device ids are positions in the list of the path in use. On the server path the list follows the
+// server's outputs, so an id may name another output later; an output's key does not change.
 //
 // The one PortAudio instance of the process, shared by the wave-out stand-in and the device list.
 // Start() brings PortAudio up and reads its device list, once, on the interface thread: nothing starts it
