@@ -59,14 +59,21 @@ void TfmMain::FormCreate() {
     Value_L = ClampVolume(Value_L);
     Value_R = ClampVolume(Value_R);
     audio::FillWaveList(WaveList_1, audio::BuiltInClipRecords());
-    // The sound system starts on this thread, before any player, and lists the outputs.
+    // The sound system starts on this thread, before any player, and lists the outputs. A sound server that has
+    // not answered yet lists them when it does: the observer is there before the first reading, so that no
+    // answer goes unheard.
     platform::audiohost::Start();
-    audio::FillDeviceList(DeviceList, SPDIF, m_services.soundDevices);
-    LoadDeviceMap();
     platform::audiohost::SetChangeObserver([this] {
         QMetaObject::invokeMethod(
-            this, [this] { SoundSystemChanged(); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                SoundSystemChanged();
+                StartWhenAnswered();
+            },
+            Qt::QueuedConnection);
     });
+    audio::FillDeviceList(DeviceList, SPDIF, m_services.soundDevices);
+    LoadDeviceMap();
     Bmp_Scroll_L = QImage(21, 142, QImage::Format_RGB32);
     Bmp_Scroll_R = QImage(21, 142, QImage::Format_RGB32);
     Bmp_Generator = QImage(164, 50, QImage::Format_RGB32);

@@ -254,6 +254,7 @@ public:
     // Player start and stop; a start whose noise names no clip throws the list-index error.
     void btPlayThreadClick();
     void btStopThreadClick();
+    void StartWhenAnswered();
     // The output device the generator plays on.
     std::int32_t OutputDeviceId() const;
 
@@ -423,8 +424,11 @@ private:
     void SliderStep(const Slider& slider, QPoint cursor);
     void SliderSteps(QPoint cursor);
     void DrawSlider(const Slider& slider);
-    void ApplyStoredVolume(const Slider& slider);
+    void ShowVolume(const Slider& slider);
+    bool MoveTrackBars();
     void ApplyStoredVolumes();
+    void ShowOutsideVolumes(std::int32_t left, std::int32_t right);
+    void EndFadeForUser();
     bool Hovered(QWidget* control, QPoint cursor) const;
     // Neither hidden (in the tray) nor minimised.
     bool WindowShown() const;
@@ -437,6 +441,8 @@ private:
     // A player's error has been shown (and the box closed) or noted since the generator started: once no
     // player is left, the start has failed and the generator shows stopped again.
     bool m_playerErrorSeen = false;
+    // The generator was started before the sound server answered: its player starts once the server has.
+    bool m_startWhenAnswered = false;
     bool m_errorBoxOpen = false;                // its own event loop runs meanwhile
     bool m_fading = false;                      // the output volume is below the user's for the auto-off's fade
     bool m_fadeCancelled = false;               // the user ended this fade

@@ -125,7 +125,7 @@ void TfmMain::SoundSystemChanged() {
     const int left = kVolumeMax - audio::VolumeToTrackBar(std::uint16_t(volume & 0xFFFF));
     const int right = kVolumeMax - audio::VolumeToTrackBar(std::uint16_t(volume >> 16));
     if (left != Value_L || right != Value_R)
-        SetVolumes(left, right);
+        ShowOutsideVolumes(left, right);
 }
 
 // The shown device and the choice stay as they are; the arrows step through the new list from then on.

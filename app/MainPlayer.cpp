@@ -4,6 +4,7 @@
 
 #include "app/Startup.h"
 #include "audio/WaveOutThreadPlayWL.h"
+#include "platform/AudioHost.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -76,6 +77,11 @@ void TfmMain::btPlayThreadClick() {
         if (window)
             window->Memo1->appendPlainText(message);
     };
+    // A sound server that has not answered yet names no output to play on: the player starts once it has.
+    if (platform::audiohost::OutputsPending()) {
+        m_startWhenAnswered = true;
+        return;
+    }
     // The desktop lists the sound by the noise's name.
     audio::TWOThread::Start(clip, cbLoop->isChecked(), OutputDeviceId(), PresentOnUiThread(std::move(show)),
                             PostOnUiThread(std::move(note)), fmHelp ? NoiseName(*fmHelp, Noise_Num) : QString());
@@ -85,7 +91,23 @@ void TfmMain::btPlayThreadClick() {
 // Every live player is asked to end, not only those of the device chosen now: the output may have been
 // changed while the generator played.
 void TfmMain::btStopThreadClick() {
+    m_startWhenAnswered = false;
     audio::StopAllWOThreads();
+}
+
+// A start made before the sound server answered plays now, on the output the server's list names; one whose
+// player cannot be started leaves the generator stopped, as at a click.
+void TfmMain::StartWhenAnswered() {
+    if (!m_startWhenAnswered || platform::audiohost::OutputsPending())
+        return;
+    m_startWhenAnswered = false;
+    bool started = false;
+    RunAction([this, &started] {
+        btPlayThreadClick();
+        started = true;
+    });
+    if (!started && Generator_On)
+        StopGenerator();
 }
 
 std::int32_t TfmMain::OutputDeviceId() const {

@@ -11,6 +11,7 @@
 
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
+#include <QSignalBlocker>
 #include <QSlider>
 
 namespace murmex {
@@ -45,10 +46,7 @@ void TfmMain::ConnectVolume() {
 // Every change of either track bar writes both channels from the two current positions; during the auto-off's
 // fade it ends the fade.
 void TfmMain::tbVolLeftChange() {
-    if (m_fading) {
-        m_fading = false;
-        m_fadeCancelled = true;
-    }
+    EndFadeForUser();
     audio::SetWaveOutVolume(audio::TrackBarToVolume(tbVolLeft->value(), tbVolLeft->minimum(), tbVolLeft->maximum()),
                             audio::TrackBarToVolume(tbVolRight->value(), tbVolRight->minimum(), tbVolRight->maximum()));
 }
@@ -82,22 +80,56 @@ void TfmMain::DrawSliderRight() {
     DrawSlider(SliderR());
 }
 
-// The output volume follows the track bar, which writes both channels when its position changes.
-void TfmMain::ApplyStoredVolume(const Slider& slider) {
-    slider.bar->setValue(kVolumeMax - slider.value);
+void TfmMain::ShowVolume(const Slider& slider) {
     DrawSlider(slider);
     slider.label->setText(QString::number(slider.value));
 }
 
+// Both track bars take the user's values before the output hears of either: moved one after the other, each
+// would write a volume with one channel new and the other old. True when either moved.
+bool TfmMain::MoveTrackBars() {
+    const int left = kVolumeMax - Value_L;
+    const int right = kVolumeMax - Value_R;
+    const bool moved = tbVolLeft->value() != left || tbVolRight->value() != right;
+    const QSignalBlocker leftQuiet(tbVolLeft);
+    const QSignalBlocker rightQuiet(tbVolRight);
+    tbVolLeft->setValue(left);
+    tbVolRight->setValue(right);
+    return moved;
+}
+
+// The output volume follows the track bars, written once for both channels.
 void TfmMain::ApplyStoredVolumes() {
-    ApplyStoredVolume(SliderL());
-    ApplyStoredVolume(SliderR());
+    const bool moved = MoveTrackBars();
+    ShowVolume(SliderL());
+    ShowVolume(SliderR());
+    if (moved)
+        tbVolLeftChange();
 }
 
 void TfmMain::SetVolumes(std::int32_t left, std::int32_t right) {
     Value_L = left;
     Value_R = right;
     ApplyStoredVolumes();
+}
+
+// A volume set in the desktop's mixer is the output's already: the sliders show it, and their rounded values
+// are not written back, which would move the mixer's own slider under the user's hand. Like a drag, it ends
+// the auto-off's fade.
+void TfmMain::ShowOutsideVolumes(std::int32_t left, std::int32_t right) {
+    Value_L = left;
+    Value_R = right;
+    MoveTrackBars();
+    ShowVolume(SliderL());
+    ShowVolume(SliderR());
+    EndFadeForUser();
+}
+
+void TfmMain::EndFadeForUser() {
+    if (m_fading) {
+        m_fading = false;
+        m_fadeCancelled = true;
+    }
 }
 
 // One tick of a slider: the hand over it, the value from the cursor's height while the left button is held

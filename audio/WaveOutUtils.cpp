@@ -60,7 +60,8 @@ std::uint16_t TrackBarToVolume(int position, int minimum, int maximum) {
 }
 
 int VolumeToTrackBar(std::uint16_t volume, int minimum, int maximum) {
-    return maximum - static_cast<int>(RoundHalfEven(std::int64_t(volume) * kSteps, kFullVolume)) + minimum;
+    const std::int64_t steps = RoundHalfEven(std::int64_t(volume) * kSteps, kFullVolume);
+    return maximum - static_cast<int>(volume > 0 ? std::max<std::int64_t>(steps, 1) : steps) + minimum;
 }
 
 void SetVolumeDevice(std::int32_t id) {

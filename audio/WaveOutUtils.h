@@ -26,7 +26,8 @@ QString LastWaveOutError();
 // Rounds to the nearest integer, halves to the even neighbour (position 50 of 0..100 gives 32768).
 std::uint16_t TrackBarToVolume(int position, int minimum = 0, int maximum = 100);
 
-// The track-bar position for a channel volume, the inverse of TrackBarToVolume with the same rounding.
+// The track-bar position for a channel volume, the inverse of TrackBarToVolume with the same rounding, except
+// that a volume above silence stays at least one step from it (a mixer may set volumes below half a step).
 int VolumeToTrackBar(std::uint16_t volume, int minimum = 0, int maximum = 100);
 
 // The output device the volume calls address (FDeviceId); 0 until the generator first starts.

@@ -153,6 +153,14 @@ bool OnSoundServer() {
     return host && host->server;
 }
 
+bool OutputsPending() {
+#if MURMEX_HAVE_SOUND_SERVER
+    return OnSoundServer() && !soundserver::Answered();
+#else
+    return false;
+#endif
+}
+
 std::thread::id StartedOn() {
     const Host* host = Current();
     return host ? host->startedOn : std::thread::id();

@@ -1,5 +1,5 @@
 // How the process reaches the sound: through the desktop's sound server (platform/SoundServer.h) when one
-// answers at start, else through PortAudio. MURMEX_SOUND_PATH=portaudio in the environment takes PortAudio
+// takes the connection at start, else through PortAudio. MURMEX_SOUND_PATH=portaudio in the environment takes PortAudio
 // even while a server runs (PortAudio then reaches the server through ALSA's pulse plugin, if at all).
 // The device ids are positions in the list of the path in use. On the server path the list follows the
 // server's outputs, so an id may name another output later; an output's key does not change.
@@ -37,6 +37,10 @@ bool Start();
 
 // True when the sound server's path is in use.
 bool OnSoundServer();
+
+// True while the sound server found at start has not answered yet: it lists no outputs, and nothing can play
+// until it does. The change observer hears when it has.
+bool OutputsPending();
 
 // The thread that ran Start(), or a default id while nothing has.
 std::thread::id StartedOn();

@@ -28,7 +28,8 @@ void LockGiven() {}
 
 // A server that went away is looked for this often; a failed connect to a missing socket costs nothing.
 constexpr pa_usec_t kRetryEvery = 500 * PA_USEC_PER_MSEC;
-// How long Start() waits for a server that accepts the connection but does not answer.
+// How long Start() waits for a server that accepts the connection but does not answer; such a server is taken
+// up when it answers.
 constexpr pa_usec_t kStartTimeout = 3 * PA_USEC_PER_SEC;
 
 struct Engine {
@@ -41,8 +42,9 @@ struct Engine {
     std::function<void()> observer;
     std::atomic<bool> inUse{false};
     std::atomic<bool> connected{false};
-    bool everConnected = false;
-    bool listRead = false; // the first reading after a connect is done
+    std::atomic<bool> answered{false}; // the outputs were read once
+    bool found = false;                // the server is this run's: a connection lost or refused is tried again
+    bool listRead = false;             // the first reading after a connect is done
 
     // The reading in progress: one server-info and one sink-list answer.
     int answersDue = 0;
@@ -93,6 +95,7 @@ void Publish() {
         e.defaultSink = e.readingDefault;
     }
     e.listRead = true;
+    e.answered.store(true);
     for (Listener* listener : std::vector<Listener*>(e.listeners))
         listener->OutputsChanged();
     Notify();
@@ -198,7 +201,6 @@ void StateChanged(pa_context* context, void*) {
     switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
         e.connected.store(true);
-        e.everConnected = true;
         pa_context_set_subscribe_callback(context, Event, nullptr);
         Drop(pa_context_subscribe(context,
                                   static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK |
@@ -231,7 +233,7 @@ void StateChanged(pa_context* context, void*) {
             for (Listener* listener : std::vector<Listener*>(e.listeners))
                 listener->ConnectionLost();
         }
-        if (e.everConnected)
+        if (e.found)
             RetryLater();
         break;
     }
@@ -260,6 +262,14 @@ void Connect() {
     pa_context_set_state_callback(context, StateChanged, nullptr);
     if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
         StateChanged(context, nullptr); // reports the failure as the state callback would
+}
+
+// The server has taken the connection: it is there, whether it has answered yet or not.
+bool Accepted(pa_context* context) {
+    if (!context)
+        return false;
+    const pa_context_state_t state = pa_context_get_state(context);
+    return state == PA_CONTEXT_AUTHORIZING || state == PA_CONTEXT_SETTING_NAME || state == PA_CONTEXT_READY;
 }
 
 } // namespace
@@ -293,8 +303,8 @@ bool Start(const std::string& applicationName, const std::string& iconName) {
     while (!timedOut && e.context && !(e.connected.load() && e.listRead))
         Wait();
     api->time_free(timeout);
-    if (!e.connected.load() || !e.listRead) {
-        // No server, or one that does not answer: this run goes without it. The loop stays, idle.
+    if (!Accepted(e.context)) {
+        // No server, or one that refused the connection: this run goes without it. The loop stays, idle.
         if (e.context) {
             pa_context_set_state_callback(e.context, nullptr, nullptr);
             pa_context_disconnect(e.context);
@@ -302,9 +312,11 @@ bool Start(const std::string& applicationName, const std::string& iconName) {
             e.context = nullptr;
         }
         e.connected.store(false);
-        e.everConnected = false;
         return false;
     }
+    // Answered or not: a server that is slow to answer (busy, or stopped) is taken up when it answers, as one
+    // that comes back would be. Until then it lists no outputs.
+    e.found = true;
     e.inUse.store(true);
     return true;
 }
@@ -315,6 +327,10 @@ bool InUse() {
 
 bool Connected() {
     return E().connected.load();
+}
+
+bool Answered() {
+    return E().answered.load();
 }
 
 std::shared_ptr<const std::vector<Output>> Outputs() {

@@ -23,15 +23,19 @@ namespace murmex::platform::soundserver {
 inline constexpr char kDefaultKey[] = "@DEFAULT_SINK@";
 
 // Connects to the server (never starting one) and reads its outputs; waits at most a few seconds. Call it once,
-// on the interface thread, before anything plays. False when no server answered: the connection is then
-// given up for the run.
+// on the interface thread, before anything plays. False when no server is there (no socket, or it refused the
+// connection): the connection is then given up for the run. A server that took the connection but has not
+// answered within the wait is the run's all the same: its outputs are read once it answers.
 bool Start(const std::string& applicationName, const std::string& iconName);
 
-// True once Start() has connected; stays true for the run, also while the server is away.
+// True once Start() has found the server; stays true for the run, also while the server is away.
 bool InUse();
 
 // True while the connection is up.
 bool Connected();
+
+// True once the server has answered and its outputs were read; it stays true while the server is away.
+bool Answered();
 
 struct Output {
     std::string key;  // the sink's own name, or kDefaultKey

@@ -4,6 +4,7 @@
 // own on the server, heard at once whatever the buffer, and a stop corks and flushes the stream at once.
 #include "platform/AudioHost.h"
 #include "platform/SoundServer.h"
+#include "platform/VolumeEchoes.h"
 #include "platform/WaveOutDevice.h"
 
 #include <cmath>
@@ -30,8 +31,10 @@ pa_volume_t ServerVolume(std::uint32_t gain) {
     return gain >= 0xFFFF ? PA_VOLUME_NORM : pa_sw_volume_from_linear(gain / 65535.0);
 }
 
+// A volume above silence stays above it, however low.
 std::uint32_t ProgramGain(pa_volume_t volume) {
-    return static_cast<std::uint32_t>(std::lround(std::clamp(pa_sw_volume_to_linear(volume), 0.0, 1.0) * 65535.0));
+    const long gain = std::lround(std::clamp(pa_sw_volume_to_linear(volume), 0.0, 1.0) * 65535.0);
+    return static_cast<std::uint32_t>(volume > PA_VOLUME_MUTED ? std::max(gain, 1L) : gain);
 }
 
 pa_cvolume StreamVolume(std::uint32_t volume) {
@@ -41,6 +44,10 @@ pa_cvolume StreamVolume(std::uint32_t volume) {
     cv.values[0] = ServerVolume(volume & 0xFFFF);
     cv.values[1] = ServerVolume(volume >> 16);
     return cv;
+}
+
+VolumeEchoes::Volume EchoVolume(const pa_cvolume& volume) {
+    return {volume.values[0], volume.channels > 1 ? volume.values[1] : volume.values[0]};
 }
 
 struct ServerDevice;
@@ -63,7 +70,7 @@ struct ServerDevice final : WaveOut::Device, soundserver::Listener {
     std::function<void()> wake;
     std::atomic<bool> ended{false};
     std::atomic<bool> elsewhere{false};
-    pa_cvolume lastSet{};
+    VolumeEchoes echoes;
 
     MMRESULT Play(WaveHeader& queued, std::uint64_t plays) override;
     MMRESULT Stop() override;
@@ -94,12 +101,12 @@ struct ServerDevice final : WaveOut::Device, soundserver::Listener {
         Wake();
     }
     bool InputVolumeChanged(std::uint32_t input, const pa_cvolume& volume) override {
-        if (input != index || volume.channels == 0 || pa_cvolume_equal(&volume, &lastSet))
+        if (input != index || volume.channels == 0)
             return false;
-        lastSet = volume;
-        const pa_volume_t left = volume.values[0];
-        const pa_volume_t right = volume.channels > 1 ? volume.values[1] : left;
-        TakeProgramVolume(ProgramGain(left) | (ProgramGain(right) << 16));
+        const VolumeEchoes::Volume reported = EchoVolume(volume);
+        if (!echoes.Outside(reported, VolumeEchoes::Clock::now()))
+            return false;
+        TakeProgramVolume(ProgramGain(reported.left) | (ProgramGain(reported.right) << 16));
         return true;
     }
 };
@@ -302,10 +309,11 @@ std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, 
     attributes.prebuf = static_cast<std::uint32_t>(-1);
     attributes.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(kServerRequest, &sampleFormat));
     attributes.fragsize = static_cast<std::uint32_t>(-1);
-    d->lastSet = StreamVolume(ProgramVolume());
+    const pa_cvolume volume = StreamVolume(ProgramVolume());
+    d->echoes = VolumeEchoes(EchoVolume(volume));
     const bool chosen = d->key != soundserver::kDefaultKey;
     if (pa_stream_connect_playback(d->stream, chosen ? d->key.c_str() : nullptr, &attributes, PA_STREAM_START_CORKED,
-                                   &d->lastSet, nullptr) == 0) {
+                                   &volume, nullptr) == 0) {
         for (;;) {
             const pa_stream_state_t state = pa_stream_get_state(d->stream);
             if (state == PA_STREAM_READY || state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
@@ -339,8 +347,9 @@ void ApplyVolume() {
     if (!context)
         return;
     const pa_cvolume volume = StreamVolume(ProgramVolume());
+    const auto now = VolumeEchoes::Clock::now();
     for (ServerDevice* d : OpenDevices()) {
-        d->lastSet = volume;
+        d->echoes.Set(EchoVolume(volume), now);
         if (pa_operation* set = pa_context_set_sink_input_volume(context, d->index, &volume, nullptr, nullptr))
             pa_operation_unref(set);
     }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Murmex on the sound server's own protocol: the audio page steps through the desktop's default and the
 # server's outputs; the chosen one plays, alone, also after a restart; the mixer shows the stream as Murmex
-# with the noise's name, and its volume comes back to the sliders (linear: 50 is half the amplitude); the
-# noise follows its output away and back, and comes back after each restart of the server while the lamp
-# stays red.
+# with the noise's name, and its volume comes back to the sliders (linear: 50 is half the amplitude), whole
+# and as the mixer set it; the noise follows its output away and back, and comes back after each restart of
+# the server while the lamp stays red; a server that does not answer at start holds up neither the window nor
+# a start, and plays once it answers.
 source "$(dirname "$0")/lib.sh"
 
 readonly LAMP=(760 41) GENERATOR=(107 535)
@@ -76,6 +77,37 @@ close_murmex
     fail "stored volumes: $(stored Value_L) $(stored Value_R)"
 
 step "after a restart of the program the chosen output still plays, alone"
+start_private_bus session DBUS_SESSION_BUS_ADDRESS
 start_murmex "$PROGRAM"
 SOUND_WAIT=5 start_on_second_sink
+
+step "the mixer sets both channels far down its scale: they stay there, and the sliders show 1, not silence"
+input=$(pactl list short sink-inputs | cut -f1 | head -n 1)
+pactl set-sink-input-volume "$input" 6554 # 10 % on the mixer's cubic scale: a thousandth of the amplitude
+deadline=$((SECONDS + 20))
+until [[ "$(stored Value_L) $(stored Value_R)" == "1 1" ]]; do
+    ((SECONDS < deadline)) || fail "stored volumes: $(stored Value_L) $(stored Value_R)"
+    sleep 0.1
+done
+[[ "$(playerctl -p murmex volume 2>&1)" == 0.010000 ]] ||
+    fail "the media controls show $(playerctl -p murmex volume 2>&1)"
+volume=$(pactl list sink-inputs | grep -m 1 '^[[:space:]]*Volume:')
+[[ "$(grep -o 'front-[a-z]*: [0-9]*' <<<"$volume")" == $'front-left: 6554\nfront-right: 6554' ]] ||
+    fail "the mixer's volume was changed back: $volume"
+close_murmex
+[[ "$(stored Value_L) $(stored Value_R)" == "1 1" ]] || fail "stored at the end: $(stored Value_L) $(stored Value_R)"
+
+step "a sound server that does not answer at start: the window shows; a start meanwhile plays once it answers"
+server=$(head -n 1 "$MURMEX_TEST_PULSE_PIDS")
+at_exit "kill -CONT $server"
+kill -STOP "$server"
+start_murmex "$PROGRAM"
+click "${GENERATOR[@]}"
+wait_pixel "${LAMP[@]}" FF0000 5 || fail "the lamp is $(pixel "${LAMP[@]}") after a start without an answer"
+expect_no_error_box "a start before the server answered"
+mark2=$(monitor_mark "$MURMEX_TEST_MONITOR_2")
+kill -CONT "$server"
+wait_sound "$mark2" "$MURMEX_TEST_MONITOR_2" >/dev/null ||
+    fail "nothing reached the chosen output once the server answered"
+expect_no_error_box "the server answered"
 close_murmex

@@ -29,8 +29,9 @@ TEST(VolumeConversionTest, VolumesGoBackToTheirPositions) {
     EXPECT_EQ(VolumeToTrackBar(65535), 0);
     EXPECT_EQ(VolumeToTrackBar(32768), 50);
     EXPECT_EQ(VolumeToTrackBar(0), 100);
-    EXPECT_EQ(VolumeToTrackBar(327), 100) << "0.499 rounds down";
-    EXPECT_EQ(VolumeToTrackBar(328), 99) << "0.5005 rounds up";
+    EXPECT_EQ(VolumeToTrackBar(1), 99) << "above silence: one step at least";
+    EXPECT_EQ(VolumeToTrackBar(983), 99) << "1.49996 rounds down";
+    EXPECT_EQ(VolumeToTrackBar(984), 98) << "1.5015 rounds up";
     for (int position = 0; position <= 100; ++position)
         EXPECT_EQ(VolumeToTrackBar(TrackBarToVolume(position)), position) << position;
 }
