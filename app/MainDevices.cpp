@@ -103,19 +103,24 @@ void TfmMain::ChooseOutputDevice(std::int32_t id) {
 void TfmMain::SoundSystemChanged() {
     audio::FillDeviceList(DeviceList, SPDIF, m_services.soundDevices);
     TDeviceMapEntry& chosen = DeviceMap[0];
+    // The user may have moved the sound to another output in the desktop's mixer: that is a choice as the
+    // arrows make one.
+    std::string moved;
+    const bool movedByUser = platform::WaveOutTakeOutsideOutput(moved) && QString::fromStdString(moved) != chosen.Key;
+    if (movedByUser)
+        chosen.Key = QString::fromStdString(moved);
     // Found among all outputs, S/PDIF ones included; one that is not there leaves the stored choice as it is,
-    // for the output's return.
+    // for the output's return. Where the choice stands in the list is not stored each time it moves: its key
+    // finds it again.
     audio::TDeviceList all;
     audio::FillDeviceList(all, true, m_services.soundDevices);
-    const std::int32_t id = chosen.Key.isEmpty() ? chosen.Id : DeviceOfKey(all, chosen.Key);
-    if (id != chosen.Id) {
-        chosen.Id = id;
-        if (id != -1) {
-            try {
-                m_audioOut.SaveMappingObjectToAudio(QStringLiteral("1"), chosen.Id, chosen.Key);
-            } catch (const audio::EAudioOutWriteError& error) {
-                Memo1->appendPlainText(QString::fromStdString(error.what()));
-            }
+    chosen.Id = chosen.Key.isEmpty() ? chosen.Id : DeviceOfKey(all, chosen.Key);
+    if (movedByUser) {
+        try {
+            m_audioOut.SaveMappingObjectToAudio(QStringLiteral("1"), chosen.Id, chosen.Key);
+            Memo1->appendPlainText(QStringLiteral("SaveMappingObjectToAudio 1 %1").arg(chosen.Id));
+        } catch (const audio::EAudioOutWriteError& error) {
+            Memo1->appendPlainText(QString::fromStdString(error.what()));
         }
     }
     ShowMappedDevice(1);

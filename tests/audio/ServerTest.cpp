@@ -145,6 +145,17 @@ TEST_F(ServerTest, TheServersOutputsNamedAsTheDesktopNamesThemAndALoopOnTheChose
         platform::audiohost::SetDefaultOutputLabel("Default");
         news = 0;
     }
+    {
+        SCOPED_TRACE("a changed description is told, and a change of a sink's volume is not");
+        struct Restore {
+            ~Restore() { test::ControlSoundServer("describe-2"); }
+        } restore;
+        Shell("pactl set-sink-volume murmex_test_2 50% && pactl set-sink-volume murmex_test_2 100%");
+        test::ControlSoundServer("describe-2 'Desk Speakers'");
+        EXPECT_TRUE(Eventually([] { return platform::audiohost::OutputDeviceName(2) == "Desk Speakers"; }));
+        EXPECT_EQ(news.load(), 1);
+    }
+    news = 0;
     const Loop loop = MonoLoop(3);
     ASSERT_EQ(platform::WaveOutSetVolume(platform::WAVE_MAPPER, 0x8000u), platform::MMSYSERR_NOERROR);
     TWOThread::Start(loop.item, true, 2, m_heard.Errors(), m_heard.Notices(), QStringLiteral("Pink noise"));

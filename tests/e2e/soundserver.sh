@@ -3,7 +3,7 @@
 # server's outputs; the chosen one plays, alone, also after a restart; the mixer shows the stream as Murmex
 # with the noise's name, and its volume comes back to the sliders (linear: 50 is half the amplitude); the
 # noise follows its output away and back, and comes back after each restart of the server while the lamp
-# stays red.
+# stays red; a move in the mixer chooses the output it moves the noise to.
 source "$(dirname "$0")/lib.sh"
 
 readonly LAMP=(760 41) GENERATOR=(107 535)
@@ -78,4 +78,22 @@ close_murmex
 step "after a restart of the program the chosen output still plays, alone"
 start_murmex "$PROGRAM"
 SOUND_WAIT=5 start_on_second_sink
+
+step "moved to the first output in the mixer: chosen and stored, no loss told, kept while another output comes and goes"
+mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
+pactl move-sink-input "$(pactl list short sink-inputs | cut -f1 | head -n 1)" "$MURMEX_TEST_SINK"
+wait_sound "$mark1" "$MURMEX_TEST_MONITOR" >/dev/null || fail "nothing heard on the first output after the move"
+for _ in $(seq 100); do
+    grep -qx "Object1Name=$MURMEX_TEST_SINK" "$OUTPUT_INI" && break
+    sleep 0.1
+done
+grep -qx "Object1Name=$MURMEX_TEST_SINK" "$OUTPUT_INI" || fail "the move was not stored: $(cat "$OUTPUT_INI")"
+pactl unload-module "$(pactl load-module module-null-sink sink_name=murmex_test_3)"
+mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
+mark2=$(wait_silence "$(monitor_mark "$MURMEX_TEST_MONITOR_2")" "$MURMEX_TEST_MONITOR_2") ||
+    fail "the second output plays again"
+expect_sound "$MURMEX_TEST_MONITOR" "$mark1" "$(recorded_after "$mark1" 1)" --sound 3000 >/dev/null
+expect_sound "$MURMEX_TEST_MONITOR_2" "$mark2" "$(monitor_mark "$MURMEX_TEST_MONITOR_2")" --silent "$SILENCE_LEVEL" \
+    >/dev/null
+! grep "was lost" "$MURMEX_TEST_TMP/murmex.$$.log" || fail "the move was told as a loss"
 close_murmex
