@@ -133,6 +133,7 @@ TEST_F(ServerTest, TheServersOutputsNamedAsTheDesktopNamesThemAndALoopOnTheChose
         platform::DSFreeString(handle);
         EXPECT_EQ(platform::audiohost::OutputDeviceKey(id), expected[std::size_t(id)].first);
         EXPECT_EQ(platform::audiohost::OutputDeviceOfKey(expected[std::size_t(id)].first), id);
+        EXPECT_EQ(platform::IsSndDeviceDefaultDS(id), id == 0);
     }
 
     std::atomic<int> news{0};
