@@ -15,8 +15,8 @@
 // them playing, and never moves them back: a chosen output is therefore also looked for every second
 // while it plays, and a stream whose output is not there any more counts as played elsewhere meanwhile,
 // until the output is back and the loop moves to it. An output the user moves the stream to in the desktop's
-// mixer is the chosen one from then on. An output that is away for less than a second may
-// be missed by the looks, and its stream then stays where the server has put it. Each loss gives one warning on stderr,
+// mixer is the chosen one from then on. An output that is away for less than a second may be missed by the
+// looks, and its stream then stays where the server has put it. Each loss gives one warning on stderr,
 // one when the loop plays elsewhere meanwhile, and one for the return, and no error shown; the same three go to the
 // notice callback.
 //
