@@ -36,7 +36,11 @@ std::int32_t NextDevice(const audio::TDeviceList& list, std::int32_t id) {
 
 std::int32_t RelocatedDevice(const audio::TDeviceList& list, std::int32_t id, const QString& storedName,
                              const QStringList& namesAtId) {
-    if (storedName.isEmpty() || namesAtId.contains(storedName))
+    if (storedName.isEmpty()) {
+        const bool listed = std::any_of(list.begin(), list.end(), [id](const auto& entry) { return entry.Id == id; });
+        return listed ? id : -1;
+    }
+    if (namesAtId.contains(storedName))
         return id;
     auto found = std::find_if(list.begin(), list.end(), [&](const auto& entry) { return entry.Key == storedName; });
     if (found == list.end())

@@ -24,7 +24,7 @@ std::int32_t NextDevice(const audio::TDeviceList& list, std::int32_t id);
 // The device id to use for a stored choice `id` with its stored key (or, in older files, its name): `id` while
 // the device at `id` still bears it (`namesAtId`: its name and key, empty when there is none); else the listed
 // device whose key, or else whose name, it is; else -1, the default output, rather than whatever `id` names
-// now. A choice stored without a name is kept as it is.
+// now. A choice stored without a name keeps its id while a listed device has it, and else is the default output.
 std::int32_t RelocatedDevice(const audio::TDeviceList& list, std::int32_t id, const QString& storedName,
                              const QStringList& namesAtId);
 

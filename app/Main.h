@@ -60,7 +60,8 @@ struct MainServices {
     std::function<void(const QString& message)> showError = ShowErrorBox;
     // Where the chosen output devices are kept.
     std::function<QString()> deviceIniPath = DefaultDeviceIniPath;
-    audio::SndDeviceLibrary soundDevices{.key = platform::GetSndDeviceKeyDS};
+    audio::SndDeviceLibrary soundDevices{.key = platform::GetSndDeviceKeyDS,
+                                         .isDefault = platform::IsSndDeviceDefaultDS};
     // Turns the computer off for the auto-off; nothing when not given, so no test can reach the real one.
     std::function<void()> powerOff;
     // Told true when a start turns the generator on and false whenever it stops: the program keeps the

@@ -55,31 +55,36 @@ QString MainServices::DeviceIniPath(const QString& programPath, bool programFold
 }
 
 // The stored key (a name, in older files) finds the device again when its id has changed; a device that is
-// not listed plays on the default output, and is chosen again as soon as it is listed.
+// not listed plays on the default output, and is chosen again as soon as it is listed. Outputs the S/PDIF
+// option hides are looked for as well: they still play. What is stored stays as it is until the user chooses.
 void TfmMain::LoadDeviceMap() {
+    audio::TDeviceList all;
+    audio::FillDeviceList(all, true, m_services.soundDevices);
     for (int k = 1; k <= int(DeviceMap.size()); ++k) {
         const QString entry = QString::number(k);
         TDeviceMapEntry& mapped = DeviceMap[std::size_t(k - 1)];
-        mapped.Id = m_audioOut.LoadMappingObjectToAudio(entry);
-        const QString storedName = m_audioOut.LoadMappingNameToAudio(entry);
-        mapped.Key = storedName;
-        if (!storedName.isEmpty())
-            mapped.Id = RelocatedDevice(DeviceList, mapped.Id, storedName,
-                                        {audio::SndDeviceName(m_services.soundDevices, mapped.Id),
-                                         audio::SndDeviceKey(m_services.soundDevices, mapped.Id)});
+        mapped.Key = m_audioOut.LoadMappingNameToAudio(entry);
+        const std::int32_t stored = m_audioOut.LoadMappingObjectToAudio(entry);
+        const QStringList namesAtStored = mapped.Key.isEmpty()
+                                              ? QStringList()
+                                              : QStringList{audio::SndDeviceName(m_services.soundDevices, stored),
+                                                            audio::SndDeviceKey(m_services.soundDevices, stored)};
+        mapped.Id = RelocatedDevice(all, stored, mapped.Key, namesAtStored);
         if (k == 1)
             mapped.Edit = Edit_Obj1;
         ShowMappedDevice(k);
     }
 }
 
-// An id that is not listed shows the first listed name and keeps its id; with no device listed the field
-// keeps what it shows.
+// An id that is not listed shows the first listed name; one the S/PDIF option hides still plays, and shows its
+// own name. With no device listed the field keeps what it shows.
 void TfmMain::ShowMappedDevice(int entry) {
     const TDeviceMapEntry& mapped = DeviceMap[std::size_t(entry - 1)];
     if (!mapped.Edit || DeviceList.empty())
         return;
-    mapped.Edit->setText(DeviceList[std::size_t(DeviceListIndex(DeviceList, mapped.Id))].Name);
+    const audio::TDeviceEntry& shown = DeviceList[std::size_t(DeviceListIndex(DeviceList, mapped.Id))];
+    const bool hidden = shown.Id != mapped.Id && mapped.Id >= 0 && mapped.Id < m_services.soundDevices.count();
+    mapped.Edit->setText(hidden ? audio::SndDeviceName(m_services.soundDevices, mapped.Id) : shown.Name);
 }
 
 void TfmMain::Sb_Obj1_UpClick() {
@@ -103,19 +108,24 @@ void TfmMain::ChooseOutputDevice(std::int32_t id) {
 void TfmMain::SoundSystemChanged() {
     audio::FillDeviceList(DeviceList, SPDIF, m_services.soundDevices);
     TDeviceMapEntry& chosen = DeviceMap[0];
+    // The user may have moved the sound to another output in the desktop's mixer: that is a choice as the
+    // arrows make one.
+    std::string moved;
+    const bool movedByUser = platform::WaveOutTakeOutsideOutput(moved) && QString::fromStdString(moved) != chosen.Key;
+    if (movedByUser)
+        chosen.Key = QString::fromStdString(moved);
     // Found among all outputs, S/PDIF ones included; one that is not there leaves the stored choice as it is,
-    // for the output's return.
+    // for the output's return. Where the choice stands in the list is not stored each time it moves: its key
+    // finds it again.
     audio::TDeviceList all;
     audio::FillDeviceList(all, true, m_services.soundDevices);
-    const std::int32_t id = chosen.Key.isEmpty() ? chosen.Id : DeviceOfKey(all, chosen.Key);
-    if (id != chosen.Id) {
-        chosen.Id = id;
-        if (id != -1) {
-            try {
-                m_audioOut.SaveMappingObjectToAudio(QStringLiteral("1"), chosen.Id, chosen.Key);
-            } catch (const audio::EAudioOutWriteError& error) {
-                Memo1->appendPlainText(QString::fromStdString(error.what()));
-            }
+    chosen.Id = chosen.Key.isEmpty() ? chosen.Id : DeviceOfKey(all, chosen.Key);
+    if (movedByUser) {
+        try {
+            m_audioOut.SaveMappingObjectToAudio(QStringLiteral("1"), chosen.Id, chosen.Key);
+            Memo1->appendPlainText(QStringLiteral("SaveMappingObjectToAudio 1 %1").arg(chosen.Id));
+        } catch (const audio::EAudioOutWriteError& error) {
+            Memo1->appendPlainText(QString::fromStdString(error.what()));
         }
     }
     ShowMappedDevice(1);

@@ -157,6 +157,7 @@ bool TWOThread::Play() {
     }
     m_chosenName = platform::audiohost::OutputDeviceName(FOutDevice);
     m_chosenKey = platform::audiohost::OutputDeviceKey(FOutDevice);
+    m_chosenDefault = FOutDevice == platform::WAVE_MAPPER;
     m_lastLook = std::chrono::steady_clock::now();
     // Opening can take long; a stop that came meanwhile ends the player before any sound.
     bool playing = !m_terminated.load() && StartPlaying(*device);
@@ -239,6 +240,7 @@ TWOThread::Ending TWOThread::PlayUntilStopped(platform::WaveOut& device) {
         const platform::WaveOut::Placement placement = device.WhereItPlays();
         if (placement != platform::WaveOut::Placement::Unknown) {
             // The stream says where it plays, and the server moves it back by itself.
+            FollowUsersMove(device);
             if (m_where == Where::Chosen && placement == platform::WaveOut::Placement::Elsewhere)
                 return Ending::Displaced;
             if (m_where == Where::Displaced && placement == platform::WaveOut::Placement::OnOutput) {
@@ -264,6 +266,17 @@ TWOThread::Ending TWOThread::PlayUntilStopped(platform::WaveOut& device) {
         if (m_where != Where::Chosen && there)
             return Ending::ChosenBack;
     }
+}
+
+// An output the user moves the sound to in the desktop's mixer is the chosen one from then on, as it is for the
+// window.
+void TWOThread::FollowUsersMove(const platform::WaveOut& device) {
+    const std::string key = device.MovedByUser();
+    if (key.empty() || key == m_chosenKey)
+        return;
+    m_chosenKey = key;
+    m_chosenName = platform::audiohost::OutputDeviceName(platform::audiohost::OutputDeviceOfKey(key));
+    m_chosenDefault = false;
 }
 
 // Whether the chosen output could be opened now (or is only in use).
@@ -317,7 +330,7 @@ bool TWOThread::Reopen(platform::WaveOut& device) {
             return true;
         }
         const auto now = std::chrono::steady_clock::now();
-        if (FOutDevice != platform::WAVE_MAPPER && now - m_lostAt >= kFallbackAfter && !m_terminated.load() &&
+        if (!m_chosenDefault && now - m_lostAt >= kFallbackAfter && !m_terminated.load() &&
             device.Open(platform::WAVE_MAPPER, FWaveFormat, m_title) == platform::MMSYSERR_NOERROR) {
             m_where = Where::Fallback;
             m_lastLook = now;

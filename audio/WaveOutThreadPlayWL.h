@@ -14,8 +14,9 @@
 // at start. A sound server that moves the streams of an output that went away to another output keeps
 // them playing, and never moves them back: a chosen output is therefore also looked for every second
 // while it plays, and a stream whose output is not there any more counts as played elsewhere meanwhile,
-// until the output is back and the loop moves to it. An output that is away for less than a second may
-// be missed by the looks, and its stream then stays where the server has put it. Each loss gives one warning on stderr,
+// until the output is back and the loop moves to it. An output the user moves the stream to in the desktop's
+// mixer is the chosen one from then on. An output that is away for less than a second may be missed by the
+// looks, and its stream then stays where the server has put it. Each loss gives one warning on stderr,
 // one when the loop plays elsewhere meanwhile, and one for the return, and no error shown; the same three go to the
 // notice callback.
 //
@@ -85,6 +86,7 @@ private:
     bool StartPlaying(platform::WaveOut& device);
     Ending PlayUntilStopped(platform::WaveOut& device);
     bool LookForChosen();
+    void FollowUsersMove(const platform::WaveOut& device);
     void ReleaseLost(std::unique_ptr<platform::WaveOut>& device);
     bool Reopen(platform::WaveOut& device);
     bool OpenChosen(platform::WaveOut& device);
@@ -114,9 +116,10 @@ private:
     Notice m_notice;
     // The rest belongs to the player's thread.
     const std::string m_title;
-    std::string m_chosenName; // the output's name at start
-    std::string m_chosenKey;  // and what finds it again, should its id change
-    bool m_events = false;    // the open stream wakes the player when something happens to it
+    std::string m_chosenName;     // the output's name at start, or the one the user moved the sound to since
+    std::string m_chosenKey;      // and what finds it again, should its id change
+    bool m_chosenDefault = false; // the default output, wherever it is, is the chosen one
+    bool m_events = false;        // the open stream wakes the player when something happens to it
     Where m_where = Where::Chosen;
     bool m_outputLost = false;    // warned of, and not back yet
     bool m_elsewhereTold = false; // playing elsewhere warned of, since the loss

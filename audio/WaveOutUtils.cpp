@@ -129,7 +129,7 @@ void FillDeviceList(TDeviceList& list, bool showSpdif, const SndDeviceLibrary& l
     const int count = library.count();
     for (int i = 0; i < count; ++i) {
         QString name = SndDeviceName(library, i);
-        if (!showSpdif && IsSpdifName(name))
+        if (!showSpdif && IsSpdifName(name) && !(library.isDefault && library.isDefault(i)))
             continue;
         QString key = SndDeviceKey(library, i);
         list.push_back({std::move(name), i, std::move(key)});

@@ -51,12 +51,14 @@ struct TDeviceEntry {
 };
 using TDeviceList = std::vector<TDeviceEntry>;
 
-// The sound-device library's calls, replaceable by tests. Without `key`, a device's name is its key.
+// The sound-device library's calls, replaceable by tests. Without `key`, a device's name is its key; without
+// `isDefault`, no device stands for the default output.
 struct SndDeviceLibrary {
     std::function<int()> count = platform::GetSndDeviceCountDS;
     std::function<const char*(int, platform::SndStringHandle*)> name = platform::GetSndDeviceNameDS;
     std::function<void(platform::SndStringHandle)> freeString = platform::DSFreeString;
     std::function<const char*(int, platform::SndStringHandle*)> key;
+    std::function<bool(int)> isDefault;
 };
 
 // The name of device `id` as the library gives it; every name fetched is given back to the library.
@@ -69,7 +71,7 @@ QString SndDeviceKey(const SndDeviceLibrary& library, int id);
 bool IsSpdifName(const QString& name);
 
 // Empties `list` and fills it with the library's devices in its order, leaving out S/PDIF outputs unless
-// `showSpdif`.
+// `showSpdif`. The entry that stands for the default output is never left out: its name is the default output's.
 void FillDeviceList(TDeviceList& list, bool showSpdif, const SndDeviceLibrary& library = {});
 
 } // namespace murmex::audio

@@ -243,6 +243,15 @@ int OutputDeviceOfKey(const std::string& key) {
     return -2;
 }
 
+bool StandsForDefault(int deviceId) {
+#if MURMEX_HAVE_SOUND_SERVER
+    return OnSoundServer() && deviceId >= 0 && OutputDeviceKey(deviceId) == soundserver::kDefaultKey;
+#else
+    (void)deviceId;
+    return false;
+#endif
+}
+
 void SetChangeObserver(std::function<void()> observer) {
 #if MURMEX_HAVE_SOUND_SERVER
     if (OnSoundServer())

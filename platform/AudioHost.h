@@ -72,6 +72,10 @@ std::string OutputDeviceKey(int deviceId);
 // The device id whose key is `key` now, or -2 when none is listed.
 int OutputDeviceOfKey(const std::string& key);
 
+// True for the entry that stands for the desktop's default output wherever that is, whatever its name says. Only
+// the sound server's list has one.
+bool StandsForDefault(int deviceId);
+
 // `observer` is called on another thread (or on SetDefaultOutputLabel's), and must return at once, whenever the list of
 // outputs has changed or the program's volume was changed outside it (in the desktop's mixer). One observer; an empty
 // one ends the calls, and once this returns no call of the one before is still running. Never called on the PortAudio

@@ -22,6 +22,10 @@ const char* GetSndDeviceKeyDS(int index, SndStringHandle* handle) {
     return key->c_str();
 }
 
+bool IsSndDeviceDefaultDS(int index) {
+    return audiohost::StandsForDefault(index);
+}
+
 void DSFreeString(SndStringHandle handle) {
     delete static_cast<std::string*>(handle);
 }

@@ -21,4 +21,8 @@ void DSFreeString(SndStringHandle handle);
 // as the name is. An index that names no device gives an empty key.
 const char* GetSndDeviceKeyDS(int index, SndStringHandle* handle);
 
+// True when output device `index` stands for the desktop's default output, wherever that is at the moment; its
+// name then carries the default output's name.
+bool IsSndDeviceDefaultDS(int index);
+
 } // namespace murmex::platform

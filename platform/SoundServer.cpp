@@ -79,6 +79,8 @@ std::string DefaultEntryName(const Engine& e) {
     return e.defaultDescription.empty() ? e.defaultLabel : e.defaultLabel + " (" + e.defaultDescription + ")";
 }
 
+// A sink's volume or state changes often, and each change asks for a reading: only a reading that differs is
+// told to the program.
 void Publish() {
     Engine& e = E();
     auto outputs = std::make_shared<std::vector<Output>>();
@@ -89,16 +91,22 @@ void Publish() {
     }
     outputs->push_back({kDefaultKey, DefaultEntryName(e)});
     outputs->insert(outputs->end(), e.readingSinks.begin(), e.readingSinks.end());
+    bool changed = false;
     {
         const std::lock_guard lock(e.tableMutex);
-        e.outputs = std::move(outputs);
-        e.defaultSink = e.readingDefault;
+        changed = *outputs != *e.outputs || e.readingDefault != e.defaultSink;
+        if (changed) {
+            e.outputs = std::move(outputs);
+            e.defaultSink = e.readingDefault;
+        }
     }
     e.listRead = true;
     e.answered.store(true);
+    bool news = changed;
     for (Listener* listener : std::vector<Listener*>(e.listeners))
-        listener->OutputsChanged();
-    Notify();
+        news = listener->OutputsRead(changed) || news;
+    if (news)
+        Notify();
     pa_threaded_mainloop_signal(e.loop, 0);
 }
 
@@ -170,8 +178,7 @@ void Event(pa_context* context, pa_subscription_event_type_t type, std::uint32_t
     const CallbackScope scope;
     const auto facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
     const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
-    if (facility == PA_SUBSCRIPTION_EVENT_SERVER ||
-        (facility == PA_SUBSCRIPTION_EVENT_SINK && kind != PA_SUBSCRIPTION_EVENT_CHANGE)) {
+    if (facility == PA_SUBSCRIPTION_EVENT_SERVER || facility == PA_SUBSCRIPTION_EVENT_SINK) {
         ReadOutputs();
     } else if (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT && kind == PA_SUBSCRIPTION_EVENT_CHANGE) {
         Drop(pa_context_get_sink_input_info(context, index, InputRead, nullptr));
@@ -408,6 +415,10 @@ void SetDefaultLabel(const std::string& label) {
         e.outputs = std::move(outputs);
     }
     Notify();
+}
+
+void ReadOutputsAgain() {
+    ReadOutputs();
 }
 
 void SetOutputsObserver(std::function<void()> observer) {

@@ -40,6 +40,8 @@ bool Answered();
 struct Output {
     std::string key;  // the sink's own name, or kDefaultKey
     std::string name; // its description; for the default entry "<label> (<the default sink's description>)"
+
+    bool operator==(const Output&) const = default;
 };
 
 // The outputs as last read: the default entry first, then the server's sinks in its order. While the server
@@ -76,12 +78,18 @@ void Signal();
 // Under Lock(): waits until a callback calls Signal() (or the connection changes state).
 void Wait();
 
+// Under Lock(): reads the outputs again, whether or not the server has said they changed. The listeners hear of
+// it once the reading is done.
+void ReadOutputsAgain();
+
 // A stream registered here learns of the server's changes on the main loop's thread (under Lock()).
 class Listener {
 public:
     virtual ~Listener() = default;
-    // The list of outputs was read again.
-    virtual void OutputsChanged() {}
+    // The list of outputs was read again; `changed` when a key, a name, their order or the default output differs
+    // from the reading before. True when that is news to the program beyond the list (the stream was moved
+    // to another output by the user).
+    virtual bool OutputsRead(bool /*changed*/) { return false; }
     // The connection was lost; the stream has failed with it.
     virtual void ConnectionLost() {}
     // The volume of sink input `index` changed on the server to `volume`; true when that is news to the
@@ -96,8 +104,8 @@ void RemoveListener(Listener* listener);
 // observer hears of the new name.
 void SetDefaultLabel(const std::string& label);
 
-// Called on the main loop's thread (must return at once) whenever the outputs were read again, and when a
-// volume changed outside the program. One observer, set before anything plays.
+// Called on the main loop's thread (must return at once) whenever the outputs changed, and when a volume or a
+// stream's output was changed outside the program. One observer, set before anything plays.
 void SetOutputsObserver(std::function<void()> observer);
 
 } // namespace murmex::platform::soundserver

@@ -4,6 +4,7 @@
 #include "platform/WaveOutDevice.h"
 
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace murmex::platform {
@@ -11,6 +12,17 @@ namespace {
 
 std::atomic<std::uint32_t> g_volume{0xFFFFFFFFu};
 std::atomic<bool> g_volumeFromOutside{false};
+
+// Never destroyed: a stream of a player that outlives the program's orderly end may still write it.
+struct OutsideOutput {
+    std::mutex mutex;
+    std::string key;
+    bool news = false;
+};
+OutsideOutput& Outside() {
+    static auto* outside = new OutsideOutput;
+    return *outside;
+}
 
 bool ValidFormat(const WaveFormatEx& f) {
     return f.wFormatTag == WAVE_FORMAT_PCM && f.wBitsPerSample == 16 && (f.nChannels == 1 || f.nChannels == 2) &&
@@ -71,6 +83,13 @@ void TakeProgramVolume(std::uint32_t volume) {
     g_volumeFromOutside.store(true);
 }
 
+void TakeProgramOutput(const std::string& key) {
+    OutsideOutput& outside = Outside();
+    const std::lock_guard lock(outside.mutex);
+    outside.key = key;
+    outside.news = true;
+}
+
 WaveOut::WaveOut() = default;
 
 WaveOut::~WaveOut() {
@@ -91,6 +110,10 @@ bool WaveOut::Lost() const {
 
 WaveOut::Placement WaveOut::WhereItPlays() const {
     return m_device ? m_device->Where() : Placement::Unknown;
+}
+
+std::string WaveOut::MovedByUser() const {
+    return m_device ? m_device->MovedByUser() : std::string();
 }
 
 bool WaveOut::SetWake(std::function<void()> wake) {
@@ -226,6 +249,15 @@ bool WaveOutTakeOutsideVolume(std::uint32_t& volume) {
     if (!g_volumeFromOutside.exchange(false))
         return false;
     volume = g_volume.load(std::memory_order_relaxed);
+    return true;
+}
+
+bool WaveOutTakeOutsideOutput(std::string& key) {
+    OutsideOutput& outside = Outside();
+    const std::lock_guard lock(outside.mutex);
+    if (!std::exchange(outside.news, false))
+        return false;
+    key = outside.key;
     return true;
 }
 

@@ -106,6 +106,9 @@ public:
     enum class Placement { OnOutput, Elsewhere, Unknown };
     Placement WhereItPlays() const;
 
+    // The key of the output the user last moved the open stream to (in the desktop's mixer), or an empty text.
+    std::string MovedByUser() const;
+
     // Asks the stream to call `wake` whenever it ends by itself, its buffer is done or it is moved; `wake` is
     // called on another thread and must return at once. False when the stream cannot tell: its owner then
     // looks at it now and then.
@@ -127,6 +130,10 @@ MMRESULT WaveOutGetVolume(int deviceId, std::uint32_t& volume);
 
 // True, with the volume, once after the volume was changed outside the program (in the desktop's mixer).
 bool WaveOutTakeOutsideVolume(std::uint32_t& volume);
+
+// True, with the output's key, once after the user moved the program's sound to another output outside the
+// program (in the desktop's mixer).
+bool WaveOutTakeOutsideOutput(std::string& key);
 
 // Streams open right now, over all WaveOut objects (for tests and diagnostics).
 int WaveOutOpenStreams();

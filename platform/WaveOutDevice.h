@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 
 namespace murmex::platform {
 
@@ -23,6 +24,7 @@ struct WaveOut::Device {
     // The stream has ended by itself (its server or output went away).
     virtual bool Ended() const = 0;
     virtual Placement Where() const { return Placement::Unknown; }
+    virtual std::string MovedByUser() const { return {}; }
     virtual bool SetWake(std::function<void()>) { return false; }
 
     WaveHeader* header = nullptr;
@@ -46,6 +48,8 @@ inline std::int16_t Sample(const std::uint8_t* p) {
 std::uint32_t ProgramVolume();
 // Takes a volume set outside the program (in the desktop's mixer) as the program's.
 void TakeProgramVolume(std::uint32_t volume);
+// Takes the output the user moved the program's sound to outside it (in the desktop's mixer) as its choice.
+void TakeProgramOutput(const std::string& key);
 
 namespace portaudiopath {
 // Null with the reason in `error` when the device cannot be opened.

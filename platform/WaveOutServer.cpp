@@ -61,6 +61,9 @@ struct ServerDevice final : WaveOut::Device, soundserver::Listener {
     pa_stream* stream = nullptr;
     std::uint32_t index = PA_INVALID_INDEX;
     std::string key; // the output's key; kDefaultKey follows the desktop's default
+    // Who moved the stream shows only once the outputs have been read after the move.
+    bool moveToJudge = false;
+    std::string movedByUser; // the output the user last moved the stream to, or empty
     // Read by the write callback, under the lock.
     const std::uint8_t* data = nullptr;
     std::uint32_t frames = 0;
@@ -79,6 +82,10 @@ struct ServerDevice final : WaveOut::Device, soundserver::Listener {
     WaveOut::Placement Where() const override {
         return elsewhere.load() ? WaveOut::Placement::Elsewhere : WaveOut::Placement::OnOutput;
     }
+    std::string MovedByUser() const override {
+        const soundserver::Lock lock;
+        return movedByUser;
+    }
     bool SetWake(std::function<void()> w) override {
         const soundserver::Lock lock;
         wake = std::move(w);
@@ -91,10 +98,15 @@ struct ServerDevice final : WaveOut::Device, soundserver::Listener {
     }
     void Fill(std::size_t bytes);
     void MoveBackIfListed();
+    bool JudgeMove();
 
-    void OutputsChanged() override {
-        MoveBackIfListed();
-        Wake();
+    bool OutputsRead(bool changed) override {
+        const bool usersMove = moveToJudge && JudgeMove();
+        if (changed) {
+            MoveBackIfListed();
+            Wake();
+        }
+        return usersMove;
     }
     void ConnectionLost() override {
         ended.store(true);
@@ -189,13 +201,32 @@ void StateChanged(pa_stream* stream, void* user) {
     soundserver::Signal();
 }
 
-void Moved(pa_stream* stream, void* user) {
+// The server moves a stream off an output it removes, and one that follows the desktop's default along with the
+// default; the user moves it in the desktop's mixer. The event does not say which: the outputs read after it do.
+void Moved(pa_stream*, void* user) {
     const soundserver::CallbackScope scope;
-    auto* d = static_cast<ServerDevice*>(user);
-    const char* now = pa_stream_get_device_name(stream);
-    const bool away = d->key != soundserver::kDefaultKey && !(now && d->key == now);
-    if (d->elsewhere.exchange(away) != away)
-        d->Wake();
+    static_cast<ServerDevice*>(user)->moveToJudge = true;
+    soundserver::ReadOutputsAgain();
+}
+
+// A move away from a chosen output that is still listed, or away from the default output to another one, is the
+// user's: the output moved to becomes the stream's own. True when it was the user's.
+bool ServerDevice::JudgeMove() {
+    moveToJudge = false;
+    const char* at = pa_stream_get_device_name(stream);
+    const std::string now = at ? at : "";
+    const std::string chosen = soundserver::SinkOf(key);
+    bool usersMove = false;
+    if (!now.empty() && now != chosen && !chosen.empty() && !soundserver::SinkOf(now).empty()) {
+        key = now;
+        movedByUser = now;
+        usersMove = true;
+        TakeProgramOutput(now);
+    }
+    const bool away = key != soundserver::kDefaultKey && now != key;
+    if (elsewhere.exchange(away) != away || usersMove)
+        Wake();
+    return usersMove;
 }
 
 MMRESULT ServerDevice::Play(WaveHeader& queued, std::uint64_t plays) {

@@ -15,6 +15,12 @@
 #   bash "$MURMEX_TEST_PULSE_CTL" load-2    loads it again alike (the default sink stays the first one) and
 #                                          records its monitor again, unless it is loaded already
 #
+# and a test that renames an output, as the desktop's sound settings may, runs
+#
+#   bash "$MURMEX_TEST_PULSE_CTL" describe-2 [DESCRIPTION]
+#                                          gives the second sink that description (its own when none is
+#                                          given); the server tells its clients of a changed sink
+#
 # The recorder goes first: the server would move it to another monitor, whose sound would then be written
 # into the second sink's recording.
 #
@@ -125,11 +131,30 @@ sink_properties=device.description=\"${MURMEX_TEST_SINK_DESC_2// /\\ }\"" >/dev/
     return 1
 }
 
+# The client protocol cannot change a sink's description: the server's command line, reached for a moment,
+# can.
+describe_2() { # [description]
+    local socket="$XDG_RUNTIME_DIR/pulse/cli.$$" module
+    module=$(pactl load-module module-cli-protocol-unix "socket=$socket")
+    local command="update-sink-proplist $MURMEX_TEST_SINK_2 device.description=\"${1:-$MURMEX_TEST_SINK_DESC_2}\""
+    python3 - "$socket" "$command" <<'EOF'
+import socket, sys
+cli = socket.socket(socket.AF_UNIX)
+cli.connect(sys.argv[1])
+cli.sendall(sys.argv[2].encode() + b"\n")
+cli.shutdown(socket.SHUT_WR)
+while cli.recv(4096):
+    pass
+EOF
+    pactl unload-module "$module"
+}
+
 case "${1:-}" in
 stop) stop ;;
 start) start ;;
 start-without-2) start without-2 ;;
 unload-2) unload_2 ;;
 load-2) load_2 ;;
-*) echo "usage: $0 stop|start|start-without-2|unload-2|load-2" >&2; exit 2 ;;
+describe-2) describe_2 "${2:-}" ;;
+*) echo "usage: $0 stop|start|start-without-2|unload-2|load-2|describe-2 [DESCRIPTION]" >&2; exit 2 ;;
 esac

@@ -133,6 +133,7 @@ TEST_F(ServerTest, TheServersOutputsNamedAsTheDesktopNamesThemAndALoopOnTheChose
         platform::DSFreeString(handle);
         EXPECT_EQ(platform::audiohost::OutputDeviceKey(id), expected[std::size_t(id)].first);
         EXPECT_EQ(platform::audiohost::OutputDeviceOfKey(expected[std::size_t(id)].first), id);
+        EXPECT_EQ(platform::IsSndDeviceDefaultDS(id), id == 0);
     }
 
     std::atomic<int> news{0};
@@ -145,6 +146,17 @@ TEST_F(ServerTest, TheServersOutputsNamedAsTheDesktopNamesThemAndALoopOnTheChose
         platform::audiohost::SetDefaultOutputLabel("Default");
         news = 0;
     }
+    {
+        SCOPED_TRACE("a changed description is told, and a change of a sink's volume is not");
+        struct Restore {
+            ~Restore() { test::ControlSoundServer("describe-2"); }
+        } restore;
+        Shell("pactl set-sink-volume murmex_test_2 50% && pactl set-sink-volume murmex_test_2 100%");
+        test::ControlSoundServer("describe-2 'Desk Speakers'");
+        EXPECT_TRUE(Eventually([] { return platform::audiohost::OutputDeviceName(2) == "Desk Speakers"; }));
+        EXPECT_EQ(news.load(), 1);
+    }
+    news = 0;
     const Loop loop = MonoLoop(3);
     ASSERT_EQ(platform::WaveOutSetVolume(platform::WAVE_MAPPER, 0x8000u), platform::MMSYSERR_NOERROR);
     TWOThread::Start(loop.item, true, 2, m_heard.Errors(), m_heard.Notices(), QStringLiteral("Pink noise"));

@@ -3,8 +3,8 @@
 # server's outputs; the chosen one plays, alone, also after a restart; the mixer shows the stream as Murmex
 # with the noise's name, and its volume comes back to the sliders (linear: 50 is half the amplitude), whole
 # and as the mixer set it; the noise follows its output away and back, and comes back after each restart of
-# the server while the lamp stays red; a server that does not answer at start holds up neither the window nor
-# a start, and plays once it answers.
+# the server while the lamp stays red; a move in the mixer chooses the output it moves the noise to; a server
+# that does not answer at start holds up neither the window nor a start, and plays once it answers.
 source "$(dirname "$0")/lib.sh"
 
 readonly LAMP=(760 41) GENERATOR=(107 535)
@@ -81,6 +81,24 @@ start_private_bus session DBUS_SESSION_BUS_ADDRESS
 start_murmex "$PROGRAM"
 SOUND_WAIT=5 start_on_second_sink
 
+step "moved to the first output in the mixer: chosen and stored, no loss told, kept while another output comes and goes"
+mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
+pactl move-sink-input "$(pactl list short sink-inputs | cut -f1 | head -n 1)" "$MURMEX_TEST_SINK"
+wait_sound "$mark1" "$MURMEX_TEST_MONITOR" >/dev/null || fail "nothing heard on the first output after the move"
+for _ in $(seq 100); do
+    grep -qx "Object1Name=$MURMEX_TEST_SINK" "$OUTPUT_INI" && break
+    sleep 0.1
+done
+grep -qx "Object1Name=$MURMEX_TEST_SINK" "$OUTPUT_INI" || fail "the move was not stored: $(cat "$OUTPUT_INI")"
+pactl unload-module "$(pactl load-module module-null-sink sink_name=murmex_test_3)"
+mark1=$(monitor_mark "$MURMEX_TEST_MONITOR")
+mark2=$(wait_silence "$(monitor_mark "$MURMEX_TEST_MONITOR_2")" "$MURMEX_TEST_MONITOR_2") ||
+    fail "the second output plays again"
+expect_sound "$MURMEX_TEST_MONITOR" "$mark1" "$(recorded_after "$mark1" 1)" --sound 3000 >/dev/null
+expect_sound "$MURMEX_TEST_MONITOR_2" "$mark2" "$(monitor_mark "$MURMEX_TEST_MONITOR_2")" --silent "$SILENCE_LEVEL" \
+    >/dev/null
+! grep "was lost" "$MURMEX_TEST_TMP/murmex.$$.log" || fail "the move was told as a loss"
+
 step "the mixer sets both channels far down its scale: they stay there, and the sliders show 1, not silence"
 input=$(pactl list short sink-inputs | cut -f1 | head -n 1)
 pactl set-sink-input-volume "$input" 6554 # 10 % on the mixer's cubic scale: a thousandth of the amplitude
@@ -98,6 +116,7 @@ close_murmex
 [[ "$(stored Value_L) $(stored Value_R)" == "1 1" ]] || fail "stored at the end: $(stored Value_L) $(stored Value_R)"
 
 step "a sound server that does not answer at start: the window shows; a start meanwhile plays once it answers"
+printf '[ObjectMapping]\nObject1=2\nObject1Name=%s\n' "$MURMEX_TEST_SINK_2" >"$OUTPUT_INI" # the chosen output
 server=$(head -n 1 "$MURMEX_TEST_PULSE_PIDS")
 at_exit "kill -CONT $server"
 kill -STOP "$server"

@@ -40,7 +40,8 @@ public:
                         delete static_cast<std::string*>(handle);
                         --m_out;
                     },
-                .key = {}};
+                .key = {},
+                .isDefault = {}};
     }
     int Outstanding() const { return m_out; }
 
@@ -77,6 +78,16 @@ TEST(DeviceListTest, SpdifOutputsAreLeftOutUnlessShownAndEveryNameIsGivenBack) {
     EXPECT_TRUE(audio::IsSpdifName(QStringLiteral("xSpDiFx")));
     EXPECT_FALSE(audio::IsSpdifName(QStringLiteral("SPD IF")));
     EXPECT_TRUE(audio::IsSpdifName(QStringLiteral("Built-in Audio Digital Stereo (IEC958)")));
+}
+
+// The sound server's first entry plays on the desktop's default output and bears its name.
+TEST(DeviceListTest, TheDefaultEntryIsListedWhenTheDefaultOutputIsAnSpdifOne) {
+    FakeLibrary library({"Default (Digital Output SPDIF)", "Digital Output SPDIF", "Speakers"});
+    audio::SndDeviceLibrary calls = library.Calls();
+    calls.isDefault = [](int i) { return i == 0; };
+    TDeviceList list;
+    audio::FillDeviceList(list, false, calls);
+    EXPECT_EQ(Ids(list), (std::vector<std::int32_t>{0, 2}));
 }
 
 // Turkish upper-cases "i" to a dotted capital, which would hide a lower-case "spdif" from the filter.
@@ -149,6 +160,7 @@ TEST(DeviceStepperTest, AStoredDeviceIsFoundAgainByItsKeyOrItsName) {
     EXPECT_EQ(RelocatedDevice(list, 1, QStringLiteral("Bluetooth"), {QStringLiteral("Speakers")}), -1)
         << "a device that is not listed plays on the default output, not on what its id names now";
     EXPECT_EQ(RelocatedDevice(list, 1, QString(), {QStringLiteral("Speakers")}), 1) << "an old file has no names";
+    EXPECT_EQ(RelocatedDevice(list, 99999, QString(), {}), -1) << "an id no output has plays on the default";
     EXPECT_EQ(RelocatedDevice(list, -1, QString(), {}), -1);
 }
 

@@ -28,7 +28,8 @@ audio::SndDeviceLibrary Library(std::vector<std::string> names) {
                     return copy->c_str();
                 },
             .freeString = [](platform::SndStringHandle handle) { delete static_cast<std::string*>(handle); },
-            .key = {}};
+            .key = {},
+            .isDefault = {}};
 }
 
 std::unique_ptr<TfmMain> Window(std::vector<std::string> names, QStringList* errors = nullptr) {
@@ -87,14 +88,16 @@ private slots:
         QCOMPARE(again->Edit_Obj1->text(), QStringLiteral("USB Headset"));
     }
 
-    void aStoredDeviceThatIsNotListedKeepsItsId() {
-        WriteIni("[ObjectMapping]\nObject1=7\nObject2=3\nObject3=x\n");
+    void aStoredIdThatNoOutputHasPlaysOnTheDefaultAndStaysStored() {
+        WriteIni("[ObjectMapping]\nObject1=99999\nObject2=1\nObject3=x\n");
         const auto fm = Window(kThree);
-        QCOMPARE(fm->OutputDeviceId(), 7);
+        QCOMPARE(fm->OutputDeviceId(), -1);
         QCOMPARE(fm->Edit_Obj1->text(), QStringLiteral("Speakers"));
-        QCOMPARE(fm->DeviceMap[1].Id, 3);
+        QCOMPARE(fm->DeviceMap[1].Id, 1);
         QCOMPARE(fm->DeviceMap[2].Id, -1);
         QCOMPARE(fm->DeviceMap[3].Id, -1);
+        fm->SoundSystemChanged();
+        QCOMPARE(StoredIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("99999"));
     }
 
     // Ids are positions in the list of outputs and shift when one is plugged in or out.
@@ -108,7 +111,8 @@ private slots:
         QCOMPARE(gone->OutputDeviceId(), -1);
     }
 
-    // The sound server's outputs come and go while the program runs: the chosen one stays chosen by its key.
+    // The sound server's outputs come and go while the program runs: the chosen one stays chosen by its key,
+    // which is stored, and its place in the list is not.
     void theChosenOutputsIdFollowsItsKeyWhenTheListChanges() {
         auto names = std::make_shared<std::vector<std::string>>(std::vector<std::string>{"A", "B", "C"});
         MainServices services = test::TestServices(1280, nullptr);
@@ -127,7 +131,6 @@ private slots:
         fm.SoundSystemChanged();
         QCOMPARE(fm.OutputDeviceId(), 1);
         QCOMPARE(fm.Edit_Obj1->text(), QStringLiteral("C"));
-        QCOMPARE(StoredIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("1"));
         *names = {"B"};
         fm.SoundSystemChanged();
         QCOMPARE(fm.OutputDeviceId(), -1); // played on the default meanwhile; the stored choice stays
@@ -135,7 +138,7 @@ private slots:
         *names = {"C", "B"};
         fm.SoundSystemChanged();
         QCOMPARE(fm.OutputDeviceId(), 0);
-        QCOMPARE(StoredIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("0"));
+        QCOMPARE(StoredIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("2"));
     }
 
     void withNoDeviceTheArrowsReportTheEmptyListAndChangeNothing() {
@@ -175,6 +178,8 @@ private slots:
         QCOMPARE(fm->DeviceList.size(), std::size_t(2));
         QCOMPARE(fm->OutputDeviceId(), 2);
         QCOMPARE(fm->Edit_Obj1->text(), QStringLiteral("HDMI SPDIF out"));
+        fm->SoundSystemChanged();
+        QCOMPARE(fm->Edit_Obj1->text(), QStringLiteral("HDMI SPDIF out")); // hidden, it still plays
         QTest::mouseClick(fm->Sb_Obj1_Down, Qt::LeftButton); // from an unlisted id: the second listed device
         QCOMPARE(fm->OutputDeviceId(), 1);
         fm->Lbl_SPDIF->setText(QStringLiteral("S/PDIF"));
