@@ -24,7 +24,7 @@ test_packages=(
     libgtest-dev libgmock-dev clang libclang-rt-14-dev clang-format
     pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber
     xvfb xauth xdotool x11-utils imagemagick trayer dbus-daemon
-    dpkg-dev appstream desktop-file-utils playerctl at-spi2-core python3-pyatspi
+    dpkg-dev appstream desktop-file-utils groff-base playerctl at-spi2-core python3-pyatspi
 )
 bench_packages=(sox libsox-fmt-pulse gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-pulseaudio procps)
 

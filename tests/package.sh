@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Debian package made by `cpack -G DEB`: its metadata, its files under /usr, and the desktop entry and the
-# AppStream file in it, checked by their own validators. Usage: package.sh BUILD_FOLDER
+# The Debian package made by `cpack -G DEB`: its metadata, its files under /usr, and the desktop entry, the
+# AppStream file and the manual page in it, checked by their own validators. Usage: package.sh BUILD_FOLDER
 set -euo pipefail
 build=$1
 out=$(mktemp -d)
@@ -29,8 +29,10 @@ done
 mapfile -t files < <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $NF }' | sort)
 expected=(
     ./usr/bin/murmex
+    ./usr/lib/systemd/user/murmex.service
     ./usr/share/applications/murmex.desktop
     ./usr/share/icons/hicolor/scalable/apps/murmex.svg
+    ./usr/share/man/man1/murmex.1.gz
     ./usr/share/metainfo/com.pellorquandrel.murmex.metainfo.xml
     ./usr/share/murmex/Help_e.txt
     ./usr/share/murmex/Help_r.txt
@@ -40,6 +42,10 @@ expected=(
 dpkg-deb -x "$deb" "$out/root"
 ! readelf -S "$out/root/usr/bin/murmex" | grep -q '\.symtab' || fail "the program is not stripped"
 desktop-file-validate "$out/root/usr/share/applications/murmex.desktop" || fail "the desktop entry is not valid"
+man_warnings=$(zcat "$out/root/usr/share/man/man1/murmex.1.gz" | groff -man -Tutf8 -ww -z 2>&1) || true
+[[ -z "$man_warnings" ]] || fail "the manual page: $man_warnings"
+# The user service is shipped, never enabled: the package runs no script of its own at installation.
+! dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -Eq '(pre|post)(inst|rm)$' || fail "the package has maintainer scripts"
 appstreamcli validate --no-net --pedantic "$out/root/usr/share/metainfo/com.pellorquandrel.murmex.metainfo.xml" ||
     fail "the AppStream file is not valid"
 grep -q '<launchable type="desktop-id">murmex.desktop</launchable>' \
