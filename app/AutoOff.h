@@ -30,6 +30,7 @@ inline constexpr std::array<OffDelay, 10> kOffDelays{{
 
 inline constexpr std::int32_t kOffActionClose = 0;
 inline constexpr std::int32_t kOffActionShutdown = 1;
+inline constexpr std::int32_t kOffActionSuspend = 2;
 
 // The delay index brought back into the table: anything past the last is "--" and anything below "--" is
 // the last, so the arrows wrap around and an edited store shows a delay the table has.
@@ -42,12 +43,12 @@ constexpr std::int32_t WrapOffDelay(std::int32_t off1) {
     return off1;
 }
 
-// The action index, wrapping between its two entries the same way.
+// The action index, wrapping around its entries the same way.
 constexpr std::int32_t WrapOffAction(std::int32_t off2) {
-    if (off2 > kOffActionShutdown)
+    if (off2 > kOffActionSuspend)
         return kOffActionClose;
     if (off2 < kOffActionClose)
-        return kOffActionShutdown;
+        return kOffActionSuspend;
     return off2;
 }
 

@@ -64,6 +64,9 @@ struct MainServices {
                                          .isDefault = platform::IsSndDeviceDefaultDS};
     // Turns the computer off for the auto-off; nothing when not given, so no test can reach the real one.
     std::function<void()> powerOff;
+    // Suspends the computer for the auto-off, the same way; a refusal comes back later on the UI thread, with
+    // why, through `refused`.
+    std::function<void(std::function<void(const QString& why)> refused)> suspend;
     // Told true when a start turns the generator on and false whenever it stops: the program keeps the
     // computer from suspending for being idle in between.
     std::function<void(bool playing)> playingChanged;
@@ -240,6 +243,10 @@ public:
     // The auto-off's shutdown action: the settings are kept first, then the computer is asked to power off.
     // Nothing waits for the answer, and a refusal leaves the program as it was.
     void ShutdownComputer();
+    // The auto-off's suspend action: the generator stops, the settings are kept, then the computer is asked to
+    // suspend and the program waits. A refusal is noted on stderr and in the diagnostics, never in a box: the
+    // user is asleep.
+    void SuspendComputer();
 
     // Generator and noise choice. A start whose noise names no clip throws the list-index error and leaves
     // the generator stopped.
@@ -412,6 +419,7 @@ private:
     void CountOff();
     void FadeOut();
     void CancelFade();
+    void KeepSettings();
     void ShowTabFaces(QPoint cursor);
     void StopIfStartFailed();
     void ChooseOutputDevice(std::int32_t id);

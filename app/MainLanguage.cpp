@@ -133,8 +133,11 @@ void TfmMain::ShowOffDelay() {
 
 void TfmMain::ShowOffAction() {
     Off_2 = WrapOffAction(Off_2);
+    // In the order of the action's values.
+    static constexpr QString TfmHelp::*kTexts[] = {&TfmHelp::Str_Off_Close, &TfmHelp::Str_Off_Shutdown,
+                                                   &TfmHelp::Str_Off_Suspend};
     if (fmHelp)
-        Edit_Off_2->setText(Off_2 == kOffActionClose ? fmHelp->Str_Off_Close : fmHelp->Str_Off_Shutdown);
+        Edit_Off_2->setText(fmHelp->*kTexts[Off_2]);
 }
 
 void TfmMain::Sb_Off_1_UpClick() {

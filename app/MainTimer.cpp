@@ -13,6 +13,7 @@
 #include "ui/Surfaces.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QSlider>
 
 #include <cmath>
@@ -77,10 +78,17 @@ void TfmMain::CountOff() {
     FadeOut();
     if (!tick.fire)
         return;
-    if (Off_2 == kOffActionClose)
+    switch (Off_2) {
+    case kOffActionClose:
         close();
-    else if (Off_2 == kOffActionShutdown)
+        break;
+    case kOffActionShutdown:
         ShutdownComputer();
+        break;
+    case kOffActionSuspend:
+        SuspendComputer();
+        break;
+    }
 }
 
 // The output volume alone goes down, and after a refused power-off comes back: the sliders, their numbers and
@@ -105,13 +113,31 @@ void TfmMain::CancelFade() {
         tbVolLeftChange();
 }
 
-// The power-off may end this program with the session at any moment, so what the user chose is kept before
-// it is asked for, in the same way an orderly end keeps it.
-void TfmMain::ShutdownComputer() {
+// The power-off may end this program with the session at any moment, and a suspended computer may never wake
+// up, so what the user chose is kept before either is asked for, in the same way an orderly end keeps it.
+void TfmMain::KeepSettings() {
     SettingsStore::WriteLanguage(Lang_Num);
     SettingsStore::WriteMainSettings(*this);
+}
+
+void TfmMain::ShutdownComputer() {
+    KeepSettings();
     if (m_services.powerOff)
         m_services.powerOff();
+}
+
+// The stop comes first: the sleeper must not wake to the noise, the idle inhibitor that would hold the suspend
+// off is given back with it, and the next start counts from 0.
+void TfmMain::SuspendComputer() {
+    StopGenerator();
+    Off_Count = 0;
+    KeepSettings();
+    if (!m_services.suspend)
+        return;
+    m_services.suspend([window = QPointer<TfmMain>(this)](const QString& why) {
+        if (window)
+            window->NoteError(QStringLiteral("The computer could not be suspended: %1").arg(why.simplified()));
+    });
 }
 
 // The face is drawn anew only when it changes: the picture list never changes, so the face shown is

@@ -101,7 +101,7 @@ MainSettings ReadMainSettings() {
         if (const std::optional<std::int32_t> value = StoredInt(store.value(Key(field.name))))
             SetField(settings, field, *value);
     }
-    if (settings.Off_2 != kOffActionClose && settings.Off_2 != kOffActionShutdown)
+    if (settings.Off_2 < kOffActionClose || settings.Off_2 > kOffActionSuspend)
         settings.Off_2 = kOffActionClose;
     return settings;
 }

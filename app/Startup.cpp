@@ -156,6 +156,7 @@ int RunMurmex(int& argc, char** argv) {
 
     MainServices services;
     services.powerOff = platform::RequestPowerOff;
+    services.suspend = platform::RequestSuspend;
     // Outlives the window; its end gives back what it holds.
     platform::IdleInhibitor inhibitor(QStringLiteral("Playing noise"));
     services.playingChanged = [&inhibitor](bool playing) { playing ? inhibitor.Hold() : inhibitor.Release(); };

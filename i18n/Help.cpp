@@ -36,6 +36,7 @@ constexpr HelpText kTexts[] = {
     {&H::Str_Hint_Off_1, "OFF after...", "Завершение работы через..."},
     {&H::Str_Off_Close, "Close Murmex", "Закрыть программу"},
     {&H::Str_Off_Shutdown, "Computer shutdown", "Выключить компьютер"},
+    {&H::Str_Off_Suspend, "Suspend", "Спящий режим"},
     {&H::Str_Hint_Off_2, "Shutdown...", "По завершении работы..."},
     {&H::Str_Off_Title, "After:", "Через:"},
     {&H::Str_Volume_L, "Left volume", "Громкость слева"},

@@ -50,6 +50,7 @@ struct TfmHelp {
     QString Str_Hint_Off_1;
     QString Str_Off_Close;
     QString Str_Off_Shutdown;
+    QString Str_Off_Suspend;
     QString Str_Hint_Off_2;
     QString Str_Off_Title;
     // Short names for screen readers of the controls that show no text: the volume sliders, the settings

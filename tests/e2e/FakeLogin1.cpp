@@ -1,9 +1,10 @@
-// A stand-in for the login manager on a private system bus: it answers PowerOff by writing one line to a
-// record file, and powers nothing off. Given a second file, it copies that file's content into the record
-// at the moment of the call, so a test can see what had been written by then. An Inhibit is answered with
-// one end of a pipe and recorded ("Inhibit 1 what=... who=... mode=... why=..."); once every copy of that end
-// is closed, which is how an inhibitor is given back, "Released 1" follows. With --hold-answers the answers
-// to Inhibit wait until someone calls SendHeldAnswers(), so a test can act between a request and its answer.
+// A stand-in for the login manager on a private system bus: it answers PowerOff and Suspend by writing one line
+// to a record file, and powers nothing off. Given a second file, it copies that file's content into the record
+// at the moment of a PowerOff, so a test can see what had been written by then. After RefuseSuspend() it
+// answers each Suspend with the error a login manager gives a request it may not carry out without asking. An Inhibit
+// is answered with one end of a pipe and recorded ("Inhibit 1 what=... who=... mode=... why=..."); once every copy of
+// that end is closed, which is how an inhibitor is given back, "Released 1" follows. With --hold-answers the answers to
+// Inhibit wait until someone calls SendHeldAnswers(), so a test can act between a request and its answer.
 //   fake_login1 RECORD [WATCHED] [--hold-answers]
 //                                    prints "ready" once it owns its name on $DBUS_SYSTEM_BUS_ADDRESS
 #include <QCoreApplication>
@@ -37,6 +38,15 @@ public slots:
         if (!m_watched.isEmpty() && watched.open(QIODevice::ReadOnly))
             record.write("--- " + m_watched.toUtf8() + "\n" + watched.readAll() + "\n--- end\n");
     }
+
+    void Suspend(bool interactive) {
+        Write(interactive ? "Suspend interactive=true\n" : "Suspend interactive=false\n");
+        if (m_refuseSuspend)
+            sendErrorReply(QStringLiteral("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired"),
+                           QStringLiteral("Interactive authentication required."));
+    }
+
+    void RefuseSuspend() { m_refuseSuspend = true; }
 
     QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString& why, const QString& mode) {
         int ends[2];
@@ -83,6 +93,7 @@ private:
     QString m_record;
     QString m_watched;
     bool m_holdAnswers;
+    bool m_refuseSuspend = false;
     int m_inhibitors = 0;
     QList<QDBusMessage> m_heldAnswers;
 };

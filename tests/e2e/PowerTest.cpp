@@ -1,9 +1,11 @@
-// The power-off request over a real D-Bus: a private bus started here stands in for the system bus, with
-// a fake login manager on it. The machine's own bus is never reached.
+// The power-off and suspend requests over a real D-Bus: a private bus started here stands in for the system
+// bus, with a fake login manager on it. The machine's own bus is never reached.
 #include "platform/Power.h"
 #include "tests/e2e/PrivateBus.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -15,6 +17,11 @@ class PowerTest : public QObject {
     QTemporaryDir m_dir;
     QProcess m_bus;
     QProcess m_login1;
+    QStringList m_refusals;
+
+    void Suspend() {
+        murmex::platform::RequestSuspend([this](const QString& why) { m_refusals << why; });
+    }
 
     QString Record() const { return m_dir.filePath(QStringLiteral("record")); }
 
@@ -34,12 +41,15 @@ private slots:
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
     }
 
-    // With nobody on the bus to answer, the request is lost quietly and nothing waits for it.
-    void aRequestWithoutALoginManagerGoesUnnoticed() {
+    // With nobody on the bus to answer, the power-off is lost quietly; the suspend's failure comes back later.
+    // Neither waits for an answer.
+    void aRequestWithoutALoginManagerWaitsForNothing() {
         QElapsedTimer clock;
         clock.start();
         murmex::platform::RequestPowerOff();
-        QVERIFY2(clock.elapsed() < 5000, "the request waited for an answer");
+        Suspend();
+        QVERIFY2(clock.elapsed() < 5000 && m_refusals.isEmpty(), "a request waited for an answer");
+        QTRY_COMPARE_WITH_TIMEOUT(m_refusals.size(), 1, 20000);
     }
 
     void theLoginManagerIsAskedOnceWithoutInteraction() {
@@ -49,6 +59,20 @@ private slots:
         QCOMPARE(m_login1.readLine().trimmed(), QByteArray("ready"));
         murmex::platform::RequestPowerOff();
         QTRY_COMPARE_WITH_TIMEOUT(Recorded(), QByteArray("PowerOff interactive=false\n"), 20000);
+
+        // A suspend carried out brings no refusal: the answers come in order, so by the refused request's the
+        // accepted one's has been seen.
+        m_refusals.clear();
+        Suspend();
+        QTRY_VERIFY_WITH_TIMEOUT(Recorded().endsWith("\nSuspend interactive=false\n"), 20000);
+        const QDBusMessage refuse = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+            QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("RefuseSuspend"));
+        QCOMPARE(QDBusConnection::systemBus().call(refuse).type(), QDBusMessage::ReplyMessage);
+        Suspend();
+        QTRY_COMPARE_WITH_TIMEOUT(m_refusals, QStringList{QStringLiteral("Interactive authentication required.")},
+                                  20000);
+        QCOMPARE(Recorded().count("Suspend interactive=false\n"), 2);
     }
 
     void cleanupTestCase() {

@@ -126,11 +126,12 @@ TEST(AutoOffTest, BothSelectorsWrapAround) {
     EXPECT_EQ(WrapOffDelay(std::numeric_limits<std::int32_t>::min()), 9);
     EXPECT_EQ(WrapOffDelay(std::numeric_limits<std::int32_t>::max()), 0);
     EXPECT_EQ(WrapOffDelay(5), 5);
-    EXPECT_EQ(WrapOffAction(2), kOffActionClose);
-    EXPECT_EQ(WrapOffAction(-1), kOffActionShutdown);
+    EXPECT_EQ(WrapOffAction(3), kOffActionClose);
+    EXPECT_EQ(WrapOffAction(-1), kOffActionSuspend);
     EXPECT_EQ(WrapOffAction(kOffActionShutdown), kOffActionShutdown);
+    EXPECT_EQ(WrapOffAction(kOffActionSuspend), kOffActionSuspend);
     EXPECT_EQ(WrapOffAction(std::numeric_limits<std::int32_t>::max()), kOffActionClose);
-    EXPECT_EQ(WrapOffAction(std::numeric_limits<std::int32_t>::min()), kOffActionShutdown);
+    EXPECT_EQ(WrapOffAction(std::numeric_limits<std::int32_t>::min()), kOffActionSuspend);
 }
 
 TEST(AutoOffTest, TheFadeCoversTheLastFiftyTicksOfAKnownDelayOnly) {

@@ -118,16 +118,18 @@ TEST_F(SettingsStoreTest, AnUnreadableValueTakesItsDefaultAndTheOthersAreRead) {
     }
 }
 
-// A damaged file must never arm a power-off: an action other than the two takes "close", while the delay
-// keeps its wrap around the table.
-TEST_F(SettingsStoreTest, AStoredActionOutsideTheTwoTakesClose) {
-    for (const char* off2 : {"-1", "2", "2147483647"}) {
+// A damaged file must never arm a power-off or a suspend: an action other than the three takes "close", while
+// the delay keeps its wrap around the table.
+TEST_F(SettingsStoreTest, AStoredActionOutsideTheThreeTakesClose) {
+    for (const char* off2 : {"-1", "3", "2147483647"}) {
         SCOPED_TRACE(off2);
         WriteSettingsFile(QByteArray("[General]\nOff_1=-1\nOff_2=") + off2 + "\n");
         const MainSettings read = SettingsStore::ReadMainSettings();
         EXPECT_EQ(read.Off_2, kOffActionClose);
         EXPECT_EQ(read.Off_1, -1) << "the delay is wrapped where it is shown";
     }
+    WriteSettingsFile("[General]\nOff_2=2\n");
+    EXPECT_EQ(SettingsStore::ReadMainSettings().Off_2, kOffActionSuspend);
 }
 
 TEST_F(SettingsStoreTest, LanguageIsReadAndWrittenOnItsOwn) {

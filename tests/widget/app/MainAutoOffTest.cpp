@@ -1,5 +1,5 @@
 // The work timer's hover pictures of the small buttons and arrows, and the auto-off it counts down: after
-// the chosen delay of playing it closes the window or keeps the settings and asks for a power-off.
+// the chosen delay of playing it closes the window, or keeps the settings and asks for a power-off or a suspend.
 #include "app/Main.h"
 #include "audio/WaveOutUtils.h"
 #include "tests/widget/WidgetTest.h"
@@ -7,6 +7,7 @@
 #include "ui/Surfaces.h"
 #include "ui/Tray.h"
 
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
@@ -154,6 +155,38 @@ private slots:
         QVERIFY(fm.isVisible());
         QVERIFY(fm.Generator_On);
         QCOMPARE(closed.count(), 0);
+    }
+
+    // With "Suspend" the fade ends in a stop, which gives the idle inhibitor back, before the request goes out
+    // with the settings kept; the next start counts from 0. A refusal is one line in the diagnostics, no box.
+    void theSuspendStopsTheGeneratorThenAsks() {
+        test::WriteWidgetSettings("[General]\nOff_1=1\nOff_2=2\nNoise_Num=2\n");
+        MainServices services = test::TestServices();
+        QStringList seen;
+        std::function<void(const QString&)> refuse;
+        services.playingChanged = [&](bool playing) { seen << QString::number(int(playing)); };
+        services.powerOff = [&] { seen << QStringLiteral("power-off"); };
+        services.suspend = [&](std::function<void(const QString&)> refused) {
+            seen << QStringLiteral("suspend ") + test::StoredWidgetSetting("Noise_Num");
+            refuse = std::move(refused);
+        };
+        TfmMain fm(std::move(services));
+        fm.show();
+        fm.Noise_Num = 7;
+        fm.Generator_On = true;
+        for (int tick = 1; tick < kTenMinutes; ++tick)
+            fm.Timer_WorkTimer();
+        QVERIFY(seen.isEmpty());
+        fm.Timer_WorkTimer();
+        QCOMPARE(seen, (QStringList{QStringLiteral("0"), QStringLiteral("suspend 7")}));
+        QVERIFY(!fm.Generator_On);
+        QCOMPARE(fm.Off_Count, 0);
+        QVERIFY(fm.isVisible());
+        QVERIFY(refuse);
+        refuse(QStringLiteral("Interactive authentication\nrequired."));
+        QCOMPARE(
+            fm.Memo1->toPlainText().split(QLatin1Char('\n')).filter(QStringLiteral("suspend")),
+            QStringList{QStringLiteral("The computer could not be suspended: Interactive authentication required.")});
     }
 
     // Over the last fifty ticks the output goes down step by step to nothing on the tick the action fires,

@@ -195,15 +195,18 @@ private slots:
         QVERIFY(fm->Panel_Off_2->isVisible());
 
         DoubleClick(fm->Sb_Off_2_Up);
-        QCOMPARE(fm->Off_2, 0); // there and back
+        QCOMPARE(fm->Off_2, 2);
+        QCOMPARE(fm->Edit_Off_2->text(), QStringLiteral("Suspend"));
+        QTest::mouseClick(fm->Sb_Off_2_Up, Qt::LeftButton);
+        QCOMPARE(fm->Off_2, 0); // round to the first
         QCOMPARE(fm->Edit_Off_2->text(), QStringLiteral("Close Murmex"));
         QTest::mouseClick(fm->Sb_Off_2_Down, Qt::LeftButton);
+        QCOMPARE(fm->Off_2, 2);
+        DoubleClick(fm->Sb_Off_2_Down);
+        QCOMPARE(fm->Off_2, 0);
+        QTest::mouseClick(fm->Sb_Off_2_Up, Qt::LeftButton);
         QCOMPARE(fm->Off_2, 1);
         QCOMPARE(fm->Edit_Off_2->text(), QStringLiteral("Computer shutdown"));
-        DoubleClick(fm->Sb_Off_2_Down);
-        QCOMPARE(fm->Off_2, 1);
-        QTest::mouseClick(fm->Sb_Off_2_Up, Qt::LeftButton);
-        QCOMPARE(fm->Off_2, 0);
     }
 
     // The action selector shows on the options page while a delay is chosen, before and after a switch.
