@@ -21,6 +21,10 @@
 namespace murmex {
 namespace {
 
+// How long the suspend waits at most for the players to close their outputs (one still opening its output
+// finishes that first); the user is asleep, and the window may stand still for that moment.
+constexpr int kPlayersGoneMs = 2000;
+
 std::uint16_t FadedVolume(const QSlider& bar, double share) {
     return std::uint16_t(std::lround(audio::TrackBarToVolume(bar.value(), bar.minimum(), bar.maximum()) * share));
 }
@@ -129,6 +133,10 @@ void TfmMain::ShutdownComputer() {
 // The stop comes first: the sleeper must not wake to the noise, the idle inhibitor that would hold the suspend
 // off is given back with it, and the next start counts from 0.
 void TfmMain::SuspendComputer() {
+    // The noise ends in the fade's silence: the players are gone before the stop puts the user's volume back,
+    // which would otherwise be heard at full for a moment as the computer goes to sleep.
+    btStopThreadClick();
+    audio::WaitForNoWOThreads(kPlayersGoneMs);
     StopGenerator();
     Off_Count = 0;
     KeepSettings();

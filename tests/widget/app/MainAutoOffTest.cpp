@@ -1,6 +1,7 @@
 // The work timer's hover pictures of the small buttons and arrows, and the auto-off it counts down: after
 // the chosen delay of playing it closes the window, or keeps the settings and asks for a power-off or a suspend.
 #include "app/Main.h"
+#include "audio/WaveOutThreadPlayWL.h"
 #include "audio/WaveOutUtils.h"
 #include "tests/widget/WidgetTest.h"
 #include "ui/LImage.h"
@@ -164,7 +165,11 @@ private slots:
         MainServices services = test::TestServices();
         QStringList seen;
         std::function<void(const QString&)> refuse;
-        services.playingChanged = [&](bool playing) { seen << QString::number(int(playing)); };
+        int playersAtStop = -1;
+        services.playingChanged = [&](bool playing) {
+            seen << QString::number(int(playing));
+            playersAtStop = audio::WOThreadCount();
+        };
         services.powerOff = [&] { seen << QStringLiteral("power-off"); };
         services.suspend = [&](std::function<void(const QString&)> refused) {
             seen << QStringLiteral("suspend ") + test::StoredWidgetSetting("Noise_Num");
@@ -173,12 +178,14 @@ private slots:
         TfmMain fm(std::move(services));
         fm.show();
         fm.Noise_Num = 7;
-        fm.Generator_On = true;
+        fm.Sb_GeneratorClick(); // a real player: it must be gone before the user's volume is put back
+        seen.clear();
         for (int tick = 1; tick < kTenMinutes; ++tick)
             fm.Timer_WorkTimer();
         QVERIFY(seen.isEmpty());
         fm.Timer_WorkTimer();
         QCOMPARE(seen, (QStringList{QStringLiteral("0"), QStringLiteral("suspend 7")}));
+        QCOMPARE(playersAtStop, 0);
         QVERIFY(!fm.Generator_On);
         QCOMPARE(fm.Off_Count, 0);
         QVERIFY(fm.isVisible());
