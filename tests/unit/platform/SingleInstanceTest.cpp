@@ -15,6 +15,7 @@
 #include <cstring>
 #include <future>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -95,12 +96,12 @@ struct FirstCopy {
     QCoreApplication app{Argc, Argv};
     QTemporaryDir runtime;
     QString name = SingleInstance::ServerName(runtime.path());
-    SingleInstance copy;
+    std::optional<SingleInstance> copy{std::in_place};
     std::unique_ptr<InstanceListener> listener;
     int shown = 0;
     FirstCopy() {
-        EXPECT_EQ(copy.Claim(name), SingleInstance::Outcome::TheOneCopy);
-        listener = std::make_unique<InstanceListener>(copy);
+        EXPECT_EQ(copy->Claim(name), SingleInstance::Outcome::TheOneCopy);
+        listener = std::make_unique<InstanceListener>(*copy);
         QObject::connect(listener.get(), &InstanceListener::ShowRequested, [this] { ++shown; });
     }
 };
@@ -220,6 +221,12 @@ TEST(SingleInstance, ARequestIsAnsweredByTheHandlerOrTheCopyIsOlderOrSilent) {
     SingleInstance later;
     EXPECT_EQ(later.Claim(first.name, request), SingleInstance::Outcome::AnotherIsSilent);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+
+    // A start that asked the copy to quit waits for its lock to go.
+    EXPECT_FALSE(later.WaitUntilGone(100));
+    first.listener.reset();
+    first.copy.reset();
+    EXPECT_TRUE(later.WaitUntilGone(100));
 }
 
 TEST(SingleInstance, SilentPeersAreFewAndDroppedWithinASecond) {
