@@ -146,8 +146,8 @@ std::optional<int> TalkToRunningCopy(platform::SingleInstance& instance, const Q
     using Outcome = platform::SingleInstance::Outcome;
     // A start that is to put its window away does not bring the running one forward.
     const bool show = options.commands.empty() && !options.hidden && !options.headless;
-    switch (
-        instance.Claim(serverName, show ? platform::SingleInstance::ShowRequest() : CommandRequest(options.commands))) {
+    const QByteArray request = show ? platform::SingleInstance::ShowRequest() : CommandRequest(options.commands);
+    switch (instance.Claim(serverName, request)) {
     case Outcome::TheOneCopy:
         return std::nullopt;
     case Outcome::AnotherShows:
@@ -175,6 +175,27 @@ std::optional<int> TalkToRunningCopy(platform::SingleInstance& instance, const Q
     if (Quits(options.commands, *outcome))
         instance.WaitUntilGone(kQuitEndMs);
     return status;
+}
+
+// The window shown, or put away as the minimise button would for --hidden; then the commands, once the loop runs.
+// A refusal is said on stderr, and the copy runs on.
+void OpenWindow(TfmMain& fmMain, const StartOptions& options) {
+    if (options.hidden) {
+        fmMain.PrepareUnshown();
+        fmMain.Sb_MinClick();
+    } else {
+        fmMain.show();
+        // A window manager activates a new window by itself; without one the window would never become
+        // active, and the work that waits for the first active moment would never run.
+        fmMain.activateWindow();
+    }
+    if (!options.commands.empty())
+        QMetaObject::invokeMethod(
+            &fmMain,
+            [&fmMain, &options] {
+                PrintOutcome(options.commands, CarryOut(fmMain, options.commands, options.headless));
+            },
+            Qt::QueuedConnection);
 }
 
 // This start is the one copy: the window, and the message loop until it closes.
@@ -219,21 +240,7 @@ int RunFirstCopy(int& argc, char** argv, const StartOptions& options, const plat
     AnswerLaterStarts(*listener, *fmMain, options.headless);
     std::unique_ptr<platform::MediaControls> media = StartMediaControls(*fmMain);
 
-    if (options.hidden) {
-        fmMain->PrepareUnshown();
-        fmMain->Sb_MinClick();
-    } else {
-        fmMain->show();
-        // A window manager activates a new window by itself; without one the window would never become
-        // active, and the work that waits for the first active moment would never run.
-        fmMain->activateWindow();
-    }
-    // Once the window is where it goes; a refusal is said on stderr, and the copy runs on.
-    if (!options.commands.empty())
-        QMetaObject::invokeMethod(
-            fmMain.get(),
-            [&] { PrintOutcome(options.commands, CarryOut(*fmMain, options.commands, options.headless)); },
-            Qt::QueuedConnection);
+    OpenWindow(*fmMain, options);
     const int result = QApplication::exec();
     // Later starts find nobody listening from now on, and wait for the lock to go.
     listener.reset();
