@@ -138,7 +138,7 @@ const char* OptionOf(CommandKind kind) {
         ->option;
 }
 
-UsageError Refused(const QString& what, const QString& why) {
+UsageError Fault(const QString& what, const QString& why) {
     return {QStringLiteral("murmex: %1: %2").arg(what, why)};
 }
 
@@ -151,24 +151,24 @@ struct Reading {
 };
 
 // One command at `reading.at`, with its value ("--noise 3" or "--noise=3"); false with the error set otherwise.
-bool ReadCommand(Reading& reading, CommandKind kind, const QString& option, std::optional<QString> inlineValue) {
+bool ReadCommand(Reading& reading, CommandKind kind, const QString& argument, std::optional<QString> inlineValue) {
     const QString name = Latin1(OptionOf(kind));
     if (!TakesValue(kind)) {
         if (inlineValue) {
-            reading.error = Refused(option, QStringLiteral("takes no value"));
+            reading.error = Fault(argument, QStringLiteral("takes no value"));
             return false;
         }
         reading.options.commands.push_back({kind, 0, 0});
         return true;
     }
     if (!inlineValue && reading.at + 1 >= reading.arguments.size()) {
-        reading.error = Refused(name, QStringLiteral("needs a value: %1").arg(Allowed(kind)));
+        reading.error = Fault(name, QStringLiteral("needs a value: %1").arg(Allowed(kind)));
         return false;
     }
     const QString value = inlineValue ? *inlineValue : reading.arguments[++reading.at];
     const std::optional<Command> command = WithValue(kind, value);
     if (!command) {
-        reading.error = Refused(name + QLatin1Char(' ') + value, QStringLiteral("expected %1").arg(Allowed(kind)));
+        reading.error = Fault(name + QLatin1Char(' ') + value, QStringLiteral("expected %1").arg(Allowed(kind)));
         return false;
     }
     reading.options.commands.push_back(*command);
@@ -298,11 +298,13 @@ std::optional<std::vector<Command>> ReadCommandRequest(const QByteArray& line) {
 }
 
 QByteArray CommandAnswer(const CommandOutcome& outcome) {
+    // An output's name, say, could hold a line break of its own.
+    const auto oneLine = [](QString text) { return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).toUtf8(); };
     QByteArray answer;
     for (const QString& line : outcome.lines)
-        answer += "out " + line.toUtf8() + '\n';
+        answer += "out " + oneLine(line) + '\n';
     if (outcome.refused)
-        answer += "refused " + QByteArray::number(qulonglong(*outcome.refused)) + ' ' + outcome.reason.toUtf8() + '\n';
+        answer += "refused " + QByteArray::number(qulonglong(*outcome.refused)) + ' ' + oneLine(outcome.reason) + '\n';
     else
         answer += "done\n";
     return answer;
