@@ -113,6 +113,14 @@ void TfmMain::FormShow() {
     ShowTabFaces(cursor);
 }
 
+void TfmMain::PrepareUnshown() {
+    FormShow();
+    m_saver->TakeAsStored();
+    // The window is where a stored Min_FormShow would send it, or never shows at all.
+    ApplyStoredVolumes();
+    First_Tick = false;
+}
+
 void TfmMain::FormMouseDown(Qt::MouseButtons buttons, QPoint cursor) {
     if (buttons.testFlag(Qt::LeftButton))
         LMDFormShape1->StartMove(cursor);

@@ -233,6 +233,10 @@ public:
 
     void FormCreate();
     void FormShow();
+    // A start that does not show the window: what its first show and its first active moment would do is done
+    // now, since neither may come for a long while, and the settings count as stored from here on. The window
+    // itself stays unshown.
+    void PrepareUnshown();
     void FormMouseDown(Qt::MouseButtons buttons, QPoint cursor);
     void Sb_CloseClick();
     void FormClose();
@@ -308,6 +312,9 @@ public:
     // chosen on the options page.
     void ShowOffDelay();
     void ShowOffAction();
+    // A delay index or an action chosen, as the arrows choose them.
+    void ChooseOffDelay(std::int32_t off1);
+    void ChooseOffAction(std::int32_t off2);
     void Sb_Off_1_UpClick();
     void Sb_Off_1_DownClick();
     void Sb_Off_2_UpClick();

@@ -140,26 +140,31 @@ void TfmMain::ShowOffAction() {
         Edit_Off_2->setText(fmHelp->*kTexts[Off_2]);
 }
 
-void TfmMain::Sb_Off_1_UpClick() {
+void TfmMain::ChooseOffDelay(std::int32_t off1) {
     CancelFade();
-    Off_1 = Step(Off_1, 1);
+    Off_1 = off1;
     ShowOffDelay();
+}
+
+void TfmMain::ChooseOffAction(std::int32_t off2) {
+    Off_2 = off2;
+    ShowOffAction();
+}
+
+void TfmMain::Sb_Off_1_UpClick() {
+    ChooseOffDelay(Step(Off_1, 1));
 }
 
 void TfmMain::Sb_Off_1_DownClick() {
-    CancelFade();
-    Off_1 = Step(Off_1, -1);
-    ShowOffDelay();
+    ChooseOffDelay(Step(Off_1, -1));
 }
 
 void TfmMain::Sb_Off_2_UpClick() {
-    Off_2 = Step(Off_2, 1);
-    ShowOffAction();
+    ChooseOffAction(Step(Off_2, 1));
 }
 
 void TfmMain::Sb_Off_2_DownClick() {
-    Off_2 = Step(Off_2, -1);
-    ShowOffAction();
+    ChooseOffAction(Step(Off_2, -1));
 }
 
 // The language arrows answer clicks only, so a quick pair toggles once; the auto-off arrows count both

@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "app/CommandLine.h"
+#include "app/CommandLink.h"
 #include "app/Main.h"
 #include "app/MediaLink.h"
 #include "app/SettingsStore.h"
@@ -19,6 +21,8 @@
 #include <cstdio>
 #include <mutex>
 #include <optional>
+#include <variant>
+#include <vector>
 
 namespace murmex {
 namespace {
@@ -115,7 +119,87 @@ void EndMurmex(std::unique_ptr<TfmMain>& fmMain, std::unique_ptr<TfmHelp>& fmHel
     fmMain.reset();
 }
 
-int RunMurmex(int& argc, char** argv) {
+namespace {
+
+// How long --quit waits for the running copy to have ended, its settings written.
+constexpr int kQuitEndMs = 5000;
+
+QStringList Arguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+bool Quits(const std::vector<Command>& commands, const CommandOutcome& outcome) {
+    for (std::size_t i = 0; i < commands.size() && i < outcome.refused.value_or(commands.size()); ++i) {
+        if (commands[i].kind == CommandKind::Quit)
+            return true;
+    }
+    return false;
+}
+
+// A start that finds Murmex running asks it to show its window, or sends it the commands, and prints what comes
+// back. The exit status; nothing when this start is the one copy.
+std::optional<int> TalkToRunningCopy(platform::SingleInstance& instance, const QString& serverName,
+                                     const StartOptions& options) {
+    using Outcome = platform::SingleInstance::Outcome;
+    // A start that is to put its window away does not bring the running one forward.
+    const bool show = options.commands.empty() && !options.hidden && !options.headless;
+    const QByteArray request = show ? platform::SingleInstance::ShowRequest() : CommandRequest(options.commands);
+    switch (instance.Claim(serverName, request)) {
+    case Outcome::TheOneCopy:
+        return std::nullopt;
+    case Outcome::AnotherShows:
+        return 0;
+    case Outcome::AnotherHasNoWindow:
+        std::fputs("Murmex runs without a window; use murmex --quit\n", stderr);
+        return 1;
+    case Outcome::AnotherIsSilent:
+        // Never a second copy beside it: two would write the same settings.
+        std::fputs(show ? "Murmex is already running but does not answer\n" : "Murmex is not answering\n", stderr);
+        return 1;
+    case Outcome::AnotherIsOlder:
+        std::fputs("The running Murmex is older; quit it and start again\n", stderr);
+        return 1;
+    case Outcome::Answered:
+        break;
+    }
+    const std::optional<CommandOutcome> outcome = ReadCommandAnswer(instance.Answer());
+    if (!outcome) {
+        std::fputs("The running Murmex answered what this one cannot read; quit it and start again\n", stderr);
+        return 1;
+    }
+    const int status = PrintOutcome(options.commands, *outcome);
+    // Whoever quits it may use its settings as soon as this start has ended.
+    if (Quits(options.commands, *outcome))
+        instance.WaitUntilGone(kQuitEndMs);
+    return status;
+}
+
+// The window shown, or put away as the minimise button would for --hidden; then the commands, once the loop runs.
+// A refusal is said on stderr, and the copy runs on.
+void OpenWindow(TfmMain& fmMain, const StartOptions& options) {
+    if (options.hidden) {
+        fmMain.PrepareUnshown();
+        fmMain.Sb_MinClick();
+    } else {
+        fmMain.show();
+        // A window manager activates a new window by itself; without one the window would never become
+        // active, and the work that waits for the first active moment would never run.
+        fmMain.activateWindow();
+    }
+    if (!options.commands.empty())
+        QMetaObject::invokeMethod(
+            &fmMain,
+            [&fmMain, &options] {
+                PrintOutcome(options.commands, CarryOut(fmMain, options.commands, options.headless));
+            },
+            Qt::QueuedConnection);
+}
+
+// This start is the one copy: the window, and the message loop until it closes.
+int RunFirstCopy(int& argc, char** argv, const StartOptions& options, const platform::SingleInstance& instance) {
     // Said plainly, where Qt would abort with advice to reinstall.
     if (platform::LacksDisplay(argc, argv, platform::ProcessEnvironment)) {
         std::fputs("Murmex needs a graphical desktop (no DISPLAY or WAYLAND_DISPLAY)\n", stderr);
@@ -137,23 +221,6 @@ int RunMurmex(int& argc, char** argv) {
     // The main window ends the program when it is closed, also while it is hidden in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // A second copy shows the first one's window and leaves before it touches the settings.
-    QString placeProblem;
-    const QString serverName = platform::SingleInstance::ServerNameForUser(platform::ProcessEnvironment, &placeProblem);
-    platform::SingleInstance instance;
-    switch (instance.Claim(serverName)) {
-    case platform::SingleInstance::Outcome::AnotherShows:
-        return 0;
-    case platform::SingleInstance::Outcome::AnotherIsSilent:
-        // Never a second copy beside it: two would write the same settings.
-        std::fputs("Murmex is already running but does not answer\n", stderr);
-        return 1;
-    case platform::SingleInstance::Outcome::TheOneCopy:
-        break;
-    }
-    if (!placeProblem.isEmpty())
-        std::fprintf(stderr, "Murmex: %s\n", qUtf8Printable(placeProblem));
-
     MainServices services;
     services.powerOff = platform::RequestPowerOff;
     services.suspend = platform::RequestSuspend;
@@ -170,17 +237,54 @@ int RunMurmex(int& argc, char** argv) {
     platform::TerminationRequests termination;
     QObject::connect(&termination, &platform::TerminationRequests::Requested, fmMain.get(), &QWidget::close);
 
-    QObject::connect(&instance, &platform::SingleInstance::ShowRequested, fmMain.get(), &TfmMain::AnotherCopyStarted);
+    auto listener = std::make_unique<platform::InstanceListener>(instance);
+    AnswerLaterStarts(*listener, *fmMain, options.headless);
     std::unique_ptr<platform::MediaControls> media = StartMediaControls(*fmMain);
 
-    fmMain->show();
-    // A window manager activates a new window by itself; without one the window would never become
-    // active, and the work that waits for the first active moment would never run.
-    fmMain->activateWindow();
+    OpenWindow(*fmMain, options);
     const int result = QApplication::exec();
+    // Later starts find nobody listening from now on, and wait for the lock to go.
+    listener.reset();
     media.reset();
     EndMurmex(fmMain, fmHelp);
     return result;
+}
+
+} // namespace
+
+int RunMurmex(int& argc, char** argv) {
+    const auto parsed = ParseCommandLine(Arguments(argc, argv));
+    if (const UsageError* error = std::get_if<UsageError>(&parsed)) {
+        std::fprintf(stderr, "%s\nTry 'murmex --help'\n", qUtf8Printable(error->line));
+        return 2;
+    }
+    const StartOptions& options = std::get<StartOptions>(parsed);
+    if (options.help || options.version) {
+        std::fputs(qUtf8Printable(options.help ? UsageText() : VersionText()), stdout);
+        return 0;
+    }
+
+    // Before anything else starts: a start that finds Murmex running only talks to it, and leaves before it
+    // opens a display, starts the sound or touches the settings.
+    QString placeProblem;
+    const QString serverName = platform::SingleInstance::ServerNameForUser(platform::ProcessEnvironment, &placeProblem);
+    platform::SingleInstance instance;
+    if (const std::optional<int> status = TalkToRunningCopy(instance, serverName, options))
+        return *status;
+    if (NeedsRunningCopy(options.commands)) {
+        std::fputs("Murmex is not running\n", stderr);
+        return 1;
+    }
+    if (OnlyStops(options.commands))
+        return 0;
+    if (options.headless) {
+        // The mode without a window is not built yet.
+        std::fputs("murmex: --headless is not available yet\n", stderr);
+        return 2;
+    }
+    if (!placeProblem.isEmpty())
+        std::fprintf(stderr, "Murmex: %s\n", qUtf8Printable(placeProblem));
+    return RunFirstCopy(argc, argv, options, instance);
 }
 
 } // namespace murmex

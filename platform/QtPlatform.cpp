@@ -150,6 +150,28 @@ FatalErrorLine::~FatalErrorLine() {
             message.text);
 }
 
+std::optional<int> QtOptionValues(const QByteArray& argument) {
+    // QApplication's, QGuiApplication's and the X11 platform's.
+    static const QByteArrayList withValue{
+        "platform",  "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry", "geometry", "qwindowtitle",
+        "title",     "qwindowicon",        "icon",          "session", "display",         "name",     "style",
+        "stylesheet"};
+    static const QByteArrayList alone{"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+    static const QByteArrayList joined{"style=", "stylesheet=", "qmljsdebugger="};
+    if (!argument.startsWith('-'))
+        return std::nullopt;
+    const QByteArray name = argument.mid(argument.startsWith("--") ? 2 : 1);
+    if (withValue.contains(name))
+        return 1;
+    if (alone.contains(name))
+        return 0;
+    for (const QByteArray& prefix : joined) {
+        if (name.startsWith(prefix))
+            return 0;
+    }
+    return std::nullopt;
+}
+
 QByteArray ProcessEnvironment(const char* name) {
     return qgetenv(name);
 }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace murmex::platform {
@@ -50,6 +51,10 @@ public:
     FatalErrorLine(const FatalErrorLine&) = delete;
     FatalErrorLine& operator=(const FatalErrorLine&) = delete;
 };
+
+// How many of the arguments after `argument` belong to it when it is one of Qt's own options (-platform NAME,
+// -display NAME, -reverse, -style=NAME ...), which Qt reads with one dash or two; nothing for any other argument.
+std::optional<int> QtOptionValues(const QByteArray& argument);
 
 // The process's environment.
 QByteArray ProcessEnvironment(const char* name);

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include <fcntl.h>
@@ -29,15 +30,18 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kStartingTime{10000}; // how long a copy still building its window keeps a later one waiting
+constexpr milliseconds kAnswerTime{2000};    // how long a copy that has a request other than "show" may take
+constexpr milliseconds kEndingTime{1000};    // how long a copy that hangs up unanswered may take to end
 constexpr milliseconds kRetryTime{20};       // between two asks of a copy that is not listening yet
 constexpr int kPeerMs = 1000;                // a peer that has not sent its line by then is dropped
 constexpr std::size_t kMaxPeers = 8;         // the others wait in the system's queue, which costs us nothing
 constexpr int kQueue = 16;
-constexpr int kResumeMs = 100; // after an accept that failed for want of descriptors or memory
-constexpr char kShow[] = "show\n";
-constexpr std::size_t kShowSize = sizeof kShow - 1;
-constexpr char kAnswer[] = "murmex\n";
-constexpr std::size_t kAnswerSize = sizeof kAnswer - 1;
+constexpr int kResumeMs = 100;          // after an accept that failed for want of descriptors or memory
+constexpr qsizetype kMaxRequest = 1024; // a longer line is no request of ours
+constexpr qsizetype kMaxAnswer = 65536; // nor a longer answer
+constexpr char kShow[] = "show";
+constexpr char kShown[] = "murmex\n";
+constexpr char kWindowless[] = "windowless\n";
 
 // The socket's address for `path`; false when the path does not fit.
 bool Address(const QString& path, sockaddr_un& address, socklen_t& size) {
@@ -49,6 +53,10 @@ bool Address(const QString& path, sockaddr_un& address, socklen_t& size) {
     std::memcpy(address.sun_path, bytes.constData(), std::size_t(bytes.size()));
     size = socklen_t(offsetof(sockaddr_un, sun_path) + std::size_t(bytes.size()) + 1);
     return true;
+}
+
+QByteArray LockPath(const QString& serverName) {
+    return QFile::encodeName(serverName) + ".lock";
 }
 
 bool PeerIsThisUser(int fd) {
@@ -74,31 +82,71 @@ bool WaitUntil(int fd, int option, Clock::time_point deadline) {
     return setsockopt(fd, SOL_SOCKET, option, &wait, sizeof wait) == 0;
 }
 
-// Asks the copy listening at `address` to show itself, and waits up to `deadline` for its answer. False when
-// nobody listens there, when the copy hangs up without answering (it has ended), or when time is up.
-bool AskRunningCopy(const sockaddr_un& address, socklen_t size, Clock::time_point deadline) {
+enum class Asked { NobodyListens, Answered, HungUp, Silent };
+
+// Sends all of `bytes`; false when the peer is gone or time is up.
+bool SendAll(int fd, const QByteArray& bytes, Clock::time_point deadline) {
+    qsizetype sent = 0;
+    while (sent < bytes.size() && WaitUntil(fd, SO_SNDTIMEO, deadline)) {
+        const ssize_t n = send(fd, bytes.constData() + sent, std::size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n < 0 && errno != EINTR)
+            return false;
+        sent += n > 0 ? n : 0;
+    }
+    return sent == bytes.size();
+}
+
+// Reads until the peer hangs up, into `answer`; false when time is up first or the answer is too long.
+bool ReadToEnd(int fd, QByteArray& answer, Clock::time_point deadline) {
+    char buffer[4096];
+    while (WaitUntil(fd, SO_RCVTIMEO, deadline) && answer.size() <= kMaxAnswer) {
+        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        if (n == 0 || (n < 0 && errno == ECONNRESET))
+            return true;
+        if (n < 0 && errno != EINTR)
+            return false;
+        if (n > 0)
+            answer.append(buffer, n);
+    }
+    return false;
+}
+
+// Sends `request` to the copy listening at `address` and reads its answer, waiting for a listener up to
+// `deadline` and for the answer up to `answerDeadline`.
+Asked AskRunningCopy(const sockaddr_un& address, socklen_t size, const QByteArray& request, Clock::time_point deadline,
+                     Clock::time_point answerDeadline, QByteArray& answer) {
+    answer.clear();
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return false;
-    bool answered = false;
+        return Asked::NobodyListens;
     // The system queues a connection even for a copy that does not read yet: only the answer counts.
     int connected = -1;
     while (WaitUntil(fd, SO_SNDTIMEO, deadline) &&
            (connected = connect(fd, reinterpret_cast<const sockaddr*>(&address), size)) != 0 && errno == EINTR) {
     }
-    if (connected == 0 && PeerIsThisUser(fd) && send(fd, kShow, kShowSize, MSG_NOSIGNAL) == ssize_t(kShowSize)) {
-        char answer[kAnswerSize];
-        std::size_t got = 0;
-        while (got < kAnswerSize && WaitUntil(fd, SO_RCVTIMEO, deadline)) {
-            const ssize_t n = recv(fd, answer + got, kAnswerSize - got, 0);
-            if (n <= 0 && !(n < 0 && errno == EINTR))
-                break;
-            got += n > 0 ? std::size_t(n) : 0;
-        }
-        answered = got == kAnswerSize && std::memcmp(answer, kAnswer, kAnswerSize) == 0;
+    Asked asked = Asked::NobodyListens;
+    if (connected == 0 && PeerIsThisUser(fd)) {
+        // An older copy hangs up on a request it does not know, also while this one is still being sent.
+        if (!SendAll(fd, request, answerDeadline))
+            asked = Clock::now() < answerDeadline ? Asked::HungUp : Asked::Silent;
+        else if (!ReadToEnd(fd, answer, answerDeadline))
+            asked = Asked::Silent;
+        else
+            asked = answer.isEmpty() ? Asked::HungUp : Asked::Answered;
     }
     close(fd);
-    return answered;
+    return asked;
+}
+
+// Whether the lock on `lock` can be had within `wait`: the copy that held it has ended. Takes it when it can.
+bool LockWithin(int lock, milliseconds wait) {
+    const auto deadline = Clock::now() + wait;
+    while (flock(lock, LOCK_EX | LOCK_NB) != 0) {
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(kRetryTime);
+    }
+    return true;
 }
 
 // Said to the user, who may find another user's folder where the name would be, or a folder that cannot be made.
@@ -122,33 +170,7 @@ void CloseIfOpen(int& fd) {
 
 } // namespace
 
-// The socket file this copy made, removed at the end only while it is still the one it made.
-struct SingleInstance::SocketFile {
-    QByteArray path;
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-
-// What a peer has sent so far: one short line is read, nothing beyond it.
-struct SingleInstance::Peer {
-    std::unique_ptr<QSocketNotifier> notifier;
-    std::unique_ptr<QTimer> deadline;
-    QByteArray line;
-};
-
-SingleInstance::SingleInstance() = default;
-
 SingleInstance::~SingleInstance() {
-    for (auto& [fd, peer] : m_peers) {
-        peer->notifier.reset();
-        close(fd);
-    }
-    m_listening.reset();
-    CloseIfOpen(m_listener);
-    struct stat status {};
-    if (m_file && lstat(m_file->path.constData(), &status) == 0 && status.st_dev == m_file->device &&
-        status.st_ino == m_file->inode)
-        unlink(m_file->path.constData());
     CloseIfOpen(m_lock);
 }
 
@@ -194,44 +216,88 @@ QString SingleInstance::ServerNameForUser(const EnvironmentReader& environment, 
     return name;
 }
 
-SingleInstance::Outcome SingleInstance::Claim(const QString& serverName) {
+SingleInstance::Outcome SingleInstance::Claim(const QString& serverName, const QByteArray& request) {
+    m_answer.clear();
     sockaddr_un address;
     socklen_t size = 0;
     if (!Address(serverName, address, size))
         return Outcome::TheOneCopy;
-    const QByteArray path = QFile::encodeName(serverName);
-    int lock = open((path + ".lock").constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    m_name = serverName;
+    int lock = open(LockPath(serverName).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (lock < 0)
         return Outcome::TheOneCopy;
     // The lock is the copy's for its whole run and goes with its process, whatever way that ends. While another
     // copy holds it, that copy is asked, waiting for one that is still building its window; one that ends
     // meanwhile leaves the lock to this start.
+    const bool show = request == ShowRequest();
     const auto deadline = Clock::now() + kStartingTime;
     while (flock(lock, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) {
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            break; // a lock the system cannot give guards nothing
+        const auto answerDeadline = show ? deadline : Clock::now() + kAnswerTime;
+        const Asked asked = AskRunningCopy(address, size, request, deadline, answerDeadline, m_answer);
+        std::optional<Outcome> outcome;
+        if (asked == Asked::Answered && !show)
+            outcome = Outcome::Answered;
+        else if (asked == Asked::Answered && m_answer == kShown)
+            outcome = Outcome::AnotherShows;
+        else if (asked == Asked::Answered && m_answer == kWindowless)
+            outcome = Outcome::AnotherHasNoWindow;
+        else if (asked == Asked::Silent && !show)
+            outcome = Outcome::AnotherIsSilent;
+        else if (asked == Asked::HungUp && !show && !LockWithin(lock, kEndingTime))
+            outcome = Outcome::AnotherIsOlder;
+        else if (Clock::now() >= deadline && !(asked == Asked::HungUp && !show))
+            outcome = Outcome::AnotherIsSilent;
+        if (outcome) {
             CloseIfOpen(lock);
-            return Outcome::TheOneCopy;
-        }
-        if (AskRunningCopy(address, size, deadline)) {
-            CloseIfOpen(lock);
-            return Outcome::AnotherShows;
-        }
-        if (Clock::now() >= deadline) {
-            CloseIfOpen(lock);
-            return Outcome::AnotherIsSilent;
+            return *outcome;
         }
         std::this_thread::sleep_for(kRetryTime);
     }
+    m_answer.clear();
+    m_lock = lock;
+    return Outcome::TheOneCopy;
+}
+
+bool SingleInstance::WaitUntilGone(int ms) const {
+    int lock = open(LockPath(m_name).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (lock < 0)
+        return true;
+    const bool gone = LockWithin(lock, milliseconds(ms));
+    close(lock);
+    return gone;
+}
+
+// The socket file this copy made, removed at the end only while it is still the one it made.
+struct InstanceListener::SocketFile {
+    QByteArray path;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+// What a peer has sent so far: one short line is read, nothing beyond it.
+struct InstanceListener::Peer {
+    std::unique_ptr<QSocketNotifier> notifier;
+    std::unique_ptr<QTimer> deadline;
+    QByteArray line;
+};
+
+InstanceListener::InstanceListener(const SingleInstance& instance) {
+    sockaddr_un address;
+    socklen_t size = 0;
+    if (!instance.Holds() || !Address(instance.Name(), address, size))
+        return;
     // A socket file of this user's is left over from a copy that has ended.
+    const QByteArray path = QFile::encodeName(instance.Name());
     struct stat status {};
     if (lstat(path.constData(), &status) == 0 && S_ISSOCK(status.st_mode) && status.st_uid == geteuid())
         unlink(path.constData());
-    m_lock = lock;
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), size) != 0 || listen(fd, kQueue) != 0 ||
         lstat(path.constData(), &status) != 0) {
         CloseIfOpen(fd);
-        return Outcome::TheOneCopy;
+        return;
     }
     m_listener = fd;
     m_file = std::make_unique<SocketFile>(SocketFile{path, status.st_dev, status.st_ino});
@@ -240,10 +306,23 @@ SingleInstance::Outcome SingleInstance::Claim(const QString& serverName) {
     m_resume = std::make_unique<QTimer>();
     m_resume->setSingleShot(true);
     connect(m_resume.get(), &QTimer::timeout, this, [this] { m_listening->setEnabled(true); });
-    return Outcome::TheOneCopy;
 }
 
-void SingleInstance::Accept() {
+// Requests that come meanwhile find nobody listening and are asked again until the lock has gone.
+InstanceListener::~InstanceListener() {
+    for (auto& [fd, peer] : m_peers) {
+        peer->notifier.reset();
+        close(fd);
+    }
+    m_listening.reset();
+    CloseIfOpen(m_listener);
+    struct stat status {};
+    if (m_file && lstat(m_file->path.constData(), &status) == 0 && status.st_dev == m_file->device &&
+        status.st_ino == m_file->inode)
+        unlink(m_file->path.constData());
+}
+
+void InstanceListener::Accept() {
     while (m_peers.size() < kMaxPeers) {
         const int fd = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) {
@@ -266,7 +345,7 @@ void SingleInstance::Accept() {
     m_listening->setEnabled(false);
 }
 
-void SingleInstance::AddPeer(int fd) {
+void InstanceListener::AddPeer(int fd) {
     auto peer = std::make_unique<Peer>();
     peer->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     connect(peer->notifier.get(), &QSocketNotifier::activated, this, [this, fd] { Read(fd); });
@@ -277,28 +356,42 @@ void SingleInstance::AddPeer(int fd) {
     m_peers[fd] = std::move(peer);
 }
 
-void SingleInstance::Read(int fd) {
+void InstanceListener::Read(int fd) {
     const auto found = m_peers.find(fd);
     if (found == m_peers.end())
         return;
     Peer& peer = *found->second;
-    char buffer[kShowSize];
-    const ssize_t n = recv(fd, buffer, kShowSize - std::size_t(peer.line.size()), 0);
+    char buffer[kMaxRequest];
+    const ssize_t n = recv(fd, buffer, std::size_t(kMaxRequest - peer.line.size()), 0);
     if (n < 0 && (errno == EAGAIN || errno == EINTR))
         return;
     if (n > 0)
         peer.line.append(buffer, n);
-    if (n > 0 && std::size_t(peer.line.size()) < kShowSize && !peer.line.endsWith('\n'))
+    const qsizetype end = peer.line.indexOf('\n');
+    if (n > 0 && end < 0 && peer.line.size() < kMaxRequest)
         return;
-    const bool show = peer.line == QByteArray(kShow);
-    if (show) // a few bytes into an empty socket buffer: never waits
-        send(fd, kAnswer, kAnswerSize, MSG_NOSIGNAL | MSG_DONTWAIT);
-    Drop(fd);
+    const QByteArray line = end < 0 ? QByteArray() : peer.line.left(end);
+    // Out of the list before the request runs, which may take its own turns of the event loop.
+    Drop(fd, false);
+    Answer(fd, line);
+}
+
+void InstanceListener::Answer(int fd, const QByteArray& line) {
+    const bool show = line == kShow;
+    QByteArray answer;
     if (show)
+        answer = m_windowless ? kWindowless : kShown;
+    else if (!line.isEmpty() && m_handler)
+        answer = m_handler(line);
+    // A short answer into an empty socket buffer: never waits.
+    if (!answer.isEmpty())
+        send(fd, answer.constData(), std::size_t(answer.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+    close(fd);
+    if (show && !m_windowless)
         emit ShowRequested();
 }
 
-void SingleInstance::Drop(int fd) {
+void InstanceListener::Drop(int fd, bool close) {
     const auto found = m_peers.find(fd);
     if (found == m_peers.end())
         return;
@@ -309,7 +402,8 @@ void SingleInstance::Drop(int fd) {
     peer.notifier.release()->deleteLater();
     peer.deadline.release()->deleteLater();
     m_peers.erase(found);
-    close(fd);
+    if (close)
+        ::close(fd);
     if (!m_resume->isActive())
         m_listening->setEnabled(true);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A hostile neighbour: another local user takes the names Murmex could be reached at before it starts, opens
-# connections by the thousand and asks for the window while it is in the tray. Murmex still starts, stays
-# responsive, keeps its window put away and writes its settings at the end. A folder of the neighbour's where
+# connections by the thousand, asks for the window while it is in the tray and sends a command through a socket
+# opened to everyone. Murmex still starts, stays responsive, keeps its window put away, carries out nothing of
+# the neighbour's and writes its settings at the end. A folder of the neighbour's where
 # Murmex's last fallback for its socket would be is said on stderr. The script creates that user and
 # removes it at the end, so it runs only as root.
 source "$(dirname "$0")/lib.sh"
@@ -75,6 +76,26 @@ click "${NOISE_6[@]}"
 kill -TERM "$MURMEX_PID"
 expect_exit 0
 [[ "$(stored Noise_Num)" == 6 ]] || fail "Noise_Num is '$(stored Noise_Num)' after SIGTERM, expected 6"
+
+step "a command from the neighbour is refused, even through a socket opened to everyone"
+# The cache folder in a place the neighbour can pass through; the socket's own folder and file are opened after
+# the start, so that only the running copy's check of who speaks stands in the neighbour's way.
+export XDG_CACHE_HOME="$shared/cache"
+mkdir -m 755 "$XDG_CACHE_HOME"
+start_murmex "$PROGRAM"
+chmod 755 "$XDG_CACHE_HOME/murmex"
+chmod 777 "$XDG_CACHE_HOME/murmex/murmex.instance"
+neighbour_does "$shared/command.log" say $'run --play\n' "$XDG_CACHE_HOME/murmex/murmex.instance"
+wait "$NEIGHBOUR_PID" || fail "the neighbour's command failed: $(cat "$shared/command.log")"
+grep -qE ': (said|hung up on)$' "$shared/command.log" ||
+    fail "the neighbour did not reach the socket: $(cat "$shared/command.log")"
+# Nothing to wait for when all goes well: a command that got through would have started the noise by then.
+sleep 2
+# A folder that others may enter is none to look for the socket in.
+chmod 700 "$XDG_CACHE_HOME/murmex"
+status=$(timeout 20 "$PROGRAM" --status) || fail "the copy's own user got no status"
+grep -qx 'state: stopped' <<<"$status" || fail "after the neighbour's command: $status"
+close_murmex
 
 step "the neighbour's folder where the last fallback would be: Murmex says so once and runs"
 fallback="$shared/murmex-$(id -u)"

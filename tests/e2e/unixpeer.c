@@ -4,7 +4,8 @@
  *   unixpeer listen NAME...       listens on each name, prints "ready" and waits to be killed
  *   unixpeer flood COUNT NAME...  opens up to COUNT connections to each name and keeps them, prints how many
  *                                 it got and "ready", and waits to be killed
- *   unixpeer say TEXT NAME...     sends TEXT to each name it can reach and leaves
+ *   unixpeer say TEXT NAME...     sends TEXT to each name it can reach and leaves; says whether it was hung up on
+ *                                 before it could
  */
 #include <errno.h>
 #include <stddef.h>
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
         for (int i = 3; i < argc; ++i) {
             const int fd = reach(argv[i]);
             const ssize_t sent = fd >= 0 ? send(fd, argv[2], strlen(argv[2]), MSG_NOSIGNAL) : -1;
-            printf("%s: %s\n", argv[i], sent >= 0 ? "said" : "not reached");
+            printf("%s: %s\n", argv[i], fd < 0 ? "not reached" : sent >= 0 ? "said" : "hung up on");
             if (fd >= 0)
                 close(fd);
         }

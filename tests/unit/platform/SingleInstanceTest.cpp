@@ -14,6 +14,9 @@
 #include <chrono>
 #include <cstring>
 #include <future>
+#include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include <sys/socket.h>
@@ -93,13 +96,26 @@ struct FirstCopy {
     QCoreApplication app{Argc, Argv};
     QTemporaryDir runtime;
     QString name = SingleInstance::ServerName(runtime.path());
-    SingleInstance copy;
+    std::optional<SingleInstance> copy{std::in_place};
+    std::unique_ptr<InstanceListener> listener;
     int shown = 0;
     FirstCopy() {
-        QObject::connect(&copy, &SingleInstance::ShowRequested, [this] { ++shown; });
-        EXPECT_EQ(copy.Claim(name), SingleInstance::Outcome::TheOneCopy);
+        EXPECT_EQ(copy->Claim(name), SingleInstance::Outcome::TheOneCopy);
+        listener = std::make_unique<InstanceListener>(*copy);
+        QObject::connect(listener.get(), &InstanceListener::ShowRequested, [this] { ++shown; });
     }
 };
+
+// A later start's request, sent on a thread of its own while this one serves; its outcome and the answer.
+std::pair<SingleInstance::Outcome, QByteArray> LaterRequest(const QString& name, const QByteArray& request) {
+    auto later = std::async(std::launch::async, [name, request] {
+        SingleInstance instance;
+        const SingleInstance::Outcome outcome = instance.Claim(name, request);
+        return std::pair(outcome, instance.Answer());
+    });
+    ServeUntil([&] { return later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+    return later.get();
+}
 
 TEST(SingleInstance, TheNameIsInAPrivateFolderOfTheUsersOwn) {
     QTemporaryDir runtime, cache, temporary; // each made with mode 0700
@@ -161,19 +177,56 @@ TEST(SingleInstance, ANameNobodyAnswersOnIsTakenOver) {
     {
         SingleInstance first;
         ASSERT_EQ(first.Claim(name), SingleInstance::Outcome::TheOneCopy);
+        const InstanceListener listening(first);
     }
     // Left behind by a crash.
     close(Bound(name, false));
     {
         SingleInstance next;
         EXPECT_EQ(next.Claim(name), SingleInstance::Outcome::TheOneCopy);
+        const InstanceListener listening(next);
     }
     // A listener that holds no lock, such as a copy of a version that let its lock go, is no copy to wait for.
     const int hung = Bound(name, true);
     SingleInstance next;
     EXPECT_EQ(next.Claim(name), SingleInstance::Outcome::TheOneCopy);
+    const InstanceListener listening(next);
     EXPECT_FALSE(LaterCopyStays(name)) << "the copy that took the name over does not answer";
     close(hung);
+}
+
+// Commands go to the copy's handler and come back with its answer. A copy that hangs up on them unanswered
+// (one without a handler, as copies before the commands were) is older; one that does not answer within two
+// seconds hangs; one without a window says so to a "show".
+TEST(SingleInstance, ARequestIsAnsweredByTheHandlerOrTheCopyIsOlderOrSilent) {
+    FirstCopy first;
+    const QByteArray request("run --play\n");
+    EXPECT_EQ(LaterRequest(first.name, request).first, SingleInstance::Outcome::AnotherIsOlder);
+
+    QByteArray heard;
+    first.listener->SetHandler([&heard](const QByteArray& line) {
+        heard = line;
+        return QByteArray("done\n");
+    });
+    EXPECT_EQ(LaterRequest(first.name, request), std::pair(SingleInstance::Outcome::Answered, QByteArray("done\n")));
+    EXPECT_EQ(heard, "run --play");
+
+    first.listener->SetWindowless(true);
+    EXPECT_EQ(LaterRequest(first.name, SingleInstance::ShowRequest()).first,
+              SingleInstance::Outcome::AnotherHasNoWindow);
+    EXPECT_EQ(first.shown, 0);
+
+    // Nobody serves the socket meanwhile.
+    const auto started = std::chrono::steady_clock::now();
+    SingleInstance later;
+    EXPECT_EQ(later.Claim(first.name, request), SingleInstance::Outcome::AnotherIsSilent);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+
+    // A start that asked the copy to quit waits for its lock to go.
+    EXPECT_FALSE(later.WaitUntilGone(100));
+    first.listener.reset();
+    first.copy.reset();
+    EXPECT_TRUE(later.WaitUntilGone(100));
 }
 
 TEST(SingleInstance, SilentPeersAreFewAndDroppedWithinASecond) {
