@@ -32,7 +32,7 @@ constexpr std::array<Spelling, 10> kSpellings{{
 
 // In the order of the auto-off's action selector; suspend, the third, is the value 2.
 constexpr std::array<const char*, 3> kActions{"close", "shutdown", "suspend"};
-static_assert(kOffActionClose == 0 && kOffActionShutdown == 1);
+static_assert(kOffActionClose == 0 && kOffActionShutdown == 1 && kOffActionSuspend == 2);
 
 // A request line is kept short enough for the running copy's bound on what it reads.
 constexpr std::size_t kMostCommands = 32;

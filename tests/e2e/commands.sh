@@ -83,15 +83,15 @@ murmex_does --stop --noise 3 --play
 hear --sound 3000 --high-min 0.5
 expect_status_line 'noise: 3 Energy Boost'
 
-step "--volume 50,25 --off 10 --then close: shown by --status, and stored by --quit"
-murmex_does --volume 50,25 --off 10 --then close
+step "--volume 50,25 --off 10 --then suspend: shown by --status, and stored by --quit"
+murmex_does --volume 50,25 --off 10 --then suspend
 expect_status_line 'volume: 50,25'
 expect_status_line 'off: 10 \((9|10) left\)'
-expect_status_line 'then: close'
+expect_status_line 'then: suspend'
 murmex_does --quit
 expect_exit 0
 stored_now="$(stored Noise_Num) $(stored Value_L) $(stored Value_R) $(stored Off_1) $(stored Off_2)"
-[[ "$stored_now" == "3 50 25 1 0" ]] || fail "stored noise, volumes, delay and action: $stored_now"
+[[ "$stored_now" == "3 50 25 1 2" ]] || fail "stored noise, volumes, delay and action: $stored_now"
 
 step "no copy running: --status ends with 1, --stop with 0, and neither starts one"
 murmex_says --status
