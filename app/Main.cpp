@@ -154,7 +154,7 @@ void TfmMain::ShowError(const QString& message) {
 }
 
 bool TfmMain::OpenErrorBox(const QString& message) {
-    if (m_errorBoxOpen)
+    if (m_errorBoxOpen || !m_services.showError)
         return false;
     const QScopedValueRollback open(m_errorBoxOpen, true);
     m_services.showError(message);

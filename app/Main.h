@@ -56,7 +56,8 @@ struct TfmHelp;
 struct MainServices {
     std::function<int()> virtualScreenWidth = platform::VirtualScreenWidth;
     std::function<QPoint()> cursorPos = platform::CursorPos;
-    // The standard error box: modal, one OK button. UI thread only.
+    // The standard error box: modal, one OK button. UI thread only. None where nobody could see a box, which
+    // would hold its caller (a player included) for good: the error is then only noted, one line on stderr.
     std::function<void(const QString& message)> showError = ShowErrorBox;
     // Where the chosen output devices are kept.
     std::function<QString()> deviceIniPath = DefaultDeviceIniPath;
@@ -389,7 +390,7 @@ private:
     // time. While one is open, commands and players go on running in its loop, and what they meet is noted
     // instead of opening a box over it.
     void ShowError(const QString& message);
-    // False, and nothing shown, while a box is open.
+    // False, and nothing shown, while a box is open or where there is no box.
     bool OpenErrorBox(const QString& message);
 
     // Runs one user action; an error it raises ends the action and is shown in the standard error box.

@@ -7,7 +7,7 @@
 
 namespace murmex {
 
-std::unique_ptr<platform::MediaControls> StartMediaControls(TfmMain& fmMain) {
+std::unique_ptr<platform::MediaControls> StartMediaControls(TfmMain& fmMain, bool windowless) {
     TfmMain* fm = &fmMain;
     // Every command is one user action, as a click is; an error it meets is its caller's answer.
     const auto action = [fm](void (TfmMain::*handler)()) {
@@ -18,7 +18,8 @@ std::unique_ptr<platform::MediaControls> StartMediaControls(TfmMain& fmMain) {
     };
     platform::MediaCommands commands;
     commands.view = [fm] { return MediaViewOf(*fm, fm->fmHelp); };
-    commands.raise = action(&TfmMain::AnotherCopyStarted);
+    if (!windowless)
+        commands.raise = action(&TfmMain::AnotherCopyStarted);
     commands.quit = action(&TfmMain::TrayMenu_4Click);
     // There is no pause: a pause stops.
     commands.play = action(&TfmMain::TrayMenu_1Click);

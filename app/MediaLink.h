@@ -10,8 +10,8 @@ namespace murmex {
 
 class TfmMain;
 
-// Nothing, and nothing said, without a session bus. The result must go before the window and its text
-// holder do.
-std::unique_ptr<platform::MediaControls> StartMediaControls(TfmMain& fmMain);
+// Nothing, and nothing said, without a session bus. A `windowless` program offers no raise. The result must go
+// before the window and its text holder do.
+std::unique_ptr<platform::MediaControls> StartMediaControls(TfmMain& fmMain, bool windowless = false);
 
 } // namespace murmex

@@ -144,8 +144,10 @@ bool Quits(const std::vector<Command>& commands, const CommandOutcome& outcome) 
 std::optional<int> TalkToRunningCopy(platform::SingleInstance& instance, const QString& serverName,
                                      const StartOptions& options) {
     using Outcome = platform::SingleInstance::Outcome;
-    // A start that is to put its window away does not bring the running one forward.
-    const bool show = options.commands.empty() && !options.hidden && !options.headless;
+    // A start that is to put its window away does not bring the running one forward. --show alone asks as a plain
+    // start does, which a copy without a window answers as such, and an older copy knows.
+    const bool onlyShow = options.commands == std::vector<Command>{{CommandKind::Show}};
+    const bool show = (options.commands.empty() || onlyShow) && !options.hidden && !options.headless;
     const QByteArray request = show ? platform::SingleInstance::ShowRequest() : CommandRequest(options.commands);
     switch (instance.Claim(serverName, request)) {
     case Outcome::TheOneCopy:
@@ -177,10 +179,13 @@ std::optional<int> TalkToRunningCopy(platform::SingleInstance& instance, const Q
     return status;
 }
 
-// The window shown, or put away as the minimise button would for --hidden; then the commands, once the loop runs.
-// A refusal is said on stderr, and the copy runs on.
+// The window shown, or put away as the minimise button would for --hidden, or never shown for --headless, where a
+// stored Min_FormShow has nothing to put away; then the commands, once the loop runs. A refusal is said on stderr,
+// and the copy runs on.
 void OpenWindow(TfmMain& fmMain, const StartOptions& options) {
-    if (options.hidden) {
+    if (options.headless) {
+        fmMain.PrepareUnshown();
+    } else if (options.hidden) {
         fmMain.PrepareUnshown();
         fmMain.Sb_MinClick();
     } else {
@@ -200,8 +205,10 @@ void OpenWindow(TfmMain& fmMain, const StartOptions& options) {
 
 // This start is the one copy: the window, and the message loop until it closes.
 int RunFirstCopy(int& argc, char** argv, const StartOptions& options, const platform::SingleInstance& instance) {
+    // Without a window no display is needed, and none is reached.
+    platform::QtArguments arguments(argc, argv, platform::ProcessEnvironment, options.headless);
     // Said plainly, where Qt would abort with advice to reinstall.
-    if (platform::LacksDisplay(argc, argv, platform::ProcessEnvironment)) {
+    if (platform::LacksDisplay(argc, arguments.Argv(), platform::ProcessEnvironment)) {
         std::fputs("Murmex needs a graphical desktop (no DISPLAY or WAYLAND_DISPLAY)\n", stderr);
         return 1;
     }
@@ -210,7 +217,6 @@ int RunFirstCopy(int& argc, char** argv, const StartOptions& options, const plat
     // The sound system starts here, on the interface thread, and not inside the first player's start. It
     // comes first: listing the outputs briefly takes memory that is given back before the window needs its own.
     platform::audiohost::Start();
-    platform::QtArguments arguments(argc, argv, platform::ProcessEnvironment);
     // A display that is named but cannot be opened is said plainly as well.
     std::optional<platform::FatalErrorLine> deadDisplay(
         std::in_place, platform::CannotOpenDisplay(argc, arguments.Argv(), platform::ProcessEnvironment));
@@ -224,6 +230,9 @@ int RunFirstCopy(int& argc, char** argv, const StartOptions& options, const plat
     MainServices services;
     services.powerOff = platform::RequestPowerOff;
     services.suspend = platform::RequestSuspend;
+    // A box nobody can see would never be closed.
+    if (options.headless)
+        services.showError = nullptr;
     // Outlives the window; its end gives back what it holds.
     platform::IdleInhibitor inhibitor(QStringLiteral("Playing noise"));
     services.playingChanged = [&inhibitor](bool playing) { playing ? inhibitor.Hold() : inhibitor.Release(); };
@@ -239,7 +248,7 @@ int RunFirstCopy(int& argc, char** argv, const StartOptions& options, const plat
 
     auto listener = std::make_unique<platform::InstanceListener>(instance);
     AnswerLaterStarts(*listener, *fmMain, options.headless);
-    std::unique_ptr<platform::MediaControls> media = StartMediaControls(*fmMain);
+    std::unique_ptr<platform::MediaControls> media = StartMediaControls(*fmMain, options.headless);
 
     OpenWindow(*fmMain, options);
     const int result = QApplication::exec();
@@ -277,11 +286,6 @@ int RunMurmex(int& argc, char** argv) {
     }
     if (OnlyStops(options.commands))
         return 0;
-    if (options.headless) {
-        // The mode without a window is not built yet.
-        std::fputs("murmex: --headless is not available yet\n", stderr);
-        return 2;
-    }
     if (!placeProblem.isEmpty())
         std::fprintf(stderr, "Murmex: %s\n", qUtf8Printable(placeProblem));
     return RunFirstCopy(argc, argv, options, instance);

@@ -2,9 +2,9 @@
 # What the whole program costs its user, beside SoX and a GStreamer pipeline playing white noise on the
 # same null sink in the same run: launch to the first painted window, click on the generator to the first
 # sound at the sink, and CPU (% of one core), wake-ups a second (context switches of all its threads) and
-# peak memory while playing with the window shown, unmapped and in the tray, each with the sound server's own
-# CPU over the same interval. Players take turns in rounds; figures are medians. Prints figures and the
-# targets beside them; asserts nothing.
+# peak memory while playing with the window shown, unmapped and in the tray, and with no display at all
+# (--headless), each with the sound server's own CPU over the same interval. Players take turns in rounds;
+# figures are medians. Prints figures and the targets beside them; asserts nothing.
 #   bench/program.sh [SECONDS] [ROUNDS] [LAUNCHES]     (defaults 15 s a measurement, 3 rounds, 10 launches)
 # The soak instead plays noise 1 (white noise at 8000 Hz, a loop of 8001 frames, 48006 frames at the sink) at
 # full volume for MINUTES, then counts the gaps and breaks of the loop in the sink's recording of the whole
@@ -129,6 +129,21 @@ measure_murmex() {
     finish "$MURMEX_PID"
 }
 
+# Murmex with no display at all: --headless, DISPLAY and WAYLAND_DISPLAY unset, started playing noise 5.
+measure_headless() {
+    local mark sound=yes
+    new_config_home
+    seed_settings $'Noise_Num=5\nValue_L=100\nValue_R=100'
+    mark=$(monitor_mark)
+    env -u DISPLAY -u WAYLAND_DISPLAY "$PROGRAM" --headless --play >/dev/null 2>&1 &
+    MURMEX_PID=$!
+    players+=("$MURMEX_PID")
+    SOUND_WAIT=10 wait_sound "$mark" >/dev/null || sound=no
+    sleep 2
+    measure_playing headless "$sound"
+    finish "$MURMEX_PID"
+}
+
 # Another player, started by COMMAND, from its first sound on.
 measure_other() { # row, command...
     local row=$1 mark pid sound=yes c s w
@@ -240,13 +255,15 @@ echo "  click to first sound, ms:  ${click_ms[*]}"
 echo "Playing, $rounds rounds of $seconds s a figure:"
 for ((r = 1; r <= rounds; r++)); do
     measure_murmex
+    measure_headless
     measure_other sox env AUDIODRIVER=pulseaudio play -q -n synth whitenoise
     measure_other gst gst-launch-1.0 -q audiotestsrc wave=white-noise '!' pulsesink
     s=$(cpu_shares "$seconds" "$MURMEX_TEST_PULSE_PID")
     record idle - "$s" - - yes
     echo "  round $r: Murmex shown ${cpu[shown]##* } %, unmapped ${cpu[hidden]##* } %, tray ${cpu[tray]##* } %," \
         "SoX ${cpu[sox]##* } %, GStreamer ${cpu[gst]##* } %; server idle $s %;" \
-        "Murmex wake-ups/s shown ${wake[shown]##* }, unmapped ${wake[hidden]##* }, tray ${wake[tray]##* }"
+        "Murmex wake-ups/s shown ${wake[shown]##* }, unmapped ${wake[hidden]##* }, tray ${wake[tray]##* }," \
+        "headless ${wake[headless]##* } (${cpu[headless]##* } %, ${rss[headless]##* } MB)"
 done
 
 # --- The table -----------------------------------------------------------------------------------------
@@ -287,6 +304,7 @@ tray_ok=$(away_ok tray 15)
 row "Murmex, window shown" shown "CPU <= 1 %, server <= with SoX, RSS <= 40 MB" "$shown_ok"
 row "Murmex, window unmapped" hidden "CPU <= half of SoX's, RSS <= 40 MB" "$hidden_ok"
 row "Murmex, window in the tray" tray "CPU <= half of SoX's, <= 15 wake/s, RSS <= 40 MB" "$tray_ok"
+row "Murmex, headless (no display)" headless "" ""
 row "SoX: play -n synth whitenoise" sox "" ""
 row "GStreamer: audiotestsrc ! pulsesink" gst "" ""
 row "nothing playing (two recorders)" idle "" ""

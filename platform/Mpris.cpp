@@ -54,7 +54,8 @@ public:
         : QDBusAbstractAdaptor(controls), m_controls(controls), m_commands(commands) {}
 
     bool CanQuit() const { return true; }
-    bool CanRaise() const { return true; }
+    // A player without a window has none to bring forward.
+    bool CanRaise() const { return bool(m_commands.raise); }
     bool Fullscreen() const { return false; }
     bool CanSetFullscreen() const { return false; }
     bool HasTrackList() const { return false; }

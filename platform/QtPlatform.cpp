@@ -21,11 +21,11 @@ QByteArray ChooseQtPlatform(const EnvironmentReader& environment) {
     return QByteArrayLiteral("xcb");
 }
 
-QtArguments::QtArguments(int& argc, char** argv, const EnvironmentReader& environment)
-    : m_platform(ChooseQtPlatform(environment)) {
+QtArguments::QtArguments(int& argc, char** argv, const EnvironmentReader& environment, bool windowless)
+    : m_platform(windowless ? QByteArrayLiteral("offscreen") : ChooseQtPlatform(environment)) {
     m_argv.assign(argv, argv + argc);
     // A platform given on the command line is the user's choice as well.
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc && !windowless; ++i) {
         if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
             m_platform.clear();
     }

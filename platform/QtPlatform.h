@@ -19,11 +19,13 @@ using EnvironmentReader = std::function<QByteArray(const char* name)>;
 QByteArray ChooseQtPlatform(const EnvironmentReader& environment);
 
 // The program's arguments with "-platform NAME" added when ChooseQtPlatform gives one and the command line
-// names no platform, for QApplication. The environment is left as it is, for the programs this one starts.
-// The strings live as long as the returned object; the argument count given is updated.
+// names no platform, for QApplication. A `windowless` program gets Qt's offscreen platform, whatever the command
+// line and the environment name: it must reach no display at all, and Qt takes the last platform named. The
+// environment is left as it is, for the programs this one starts. The strings live as long as the returned
+// object; the argument count given is updated.
 class QtArguments {
 public:
-    QtArguments(int& argc, char** argv, const EnvironmentReader& environment);
+    QtArguments(int& argc, char** argv, const EnvironmentReader& environment, bool windowless = false);
     char** Argv() { return m_argv.data(); }
 
 private:

@@ -2,7 +2,9 @@
 # The command line against a running copy: --play is heard and shown, --status tells the state, a --noise while
 # playing is refused with its reason and changes nothing, --stop --noise 3 --play switches what is heard, a bad
 # value is refused before anything is sent, and what the commands set is stored by --quit. With no copy
-# running: --status and --stop start nothing, and --hidden --play plays with no window mapped.
+# running: --status and --stop start nothing, and --hidden --play plays with no window mapped. With no display:
+# --headless says an error in one line on stderr, plays, answers the commands and the media controls, refuses
+# to show a window, and stores its settings.
 source "$(dirname "$0")/lib.sh"
 
 readonly LAMP=(760 41)
@@ -112,3 +114,69 @@ WINDOW=$(xdotool search --pid "$MURMEX_PID" --name '^Murmex$' 2>/dev/null | head
 murmex_does --quit
 expect_exit 0
 [[ "$(stored Min_FormShow)" == 0 ]] || fail "Min_FormShow is stored as $(stored Min_FormShow) after --hidden"
+
+# Waits up to 20 seconds until the copy started in the background answers --status.
+wait_running() {
+    local deadline=$((SECONDS + 20))
+    until murmex_says --status && ((STATUS == 0)); do
+        kill -0 "$MURMEX_PID" 2>/dev/null || fail "the copy ended: $(cat "$1")"
+        ((SECONDS < deadline)) || fail "the copy does not answer: $ERR"
+        sleep 0.1
+    done
+}
+
+step "--headless with no display and no output: the open error is one line on stderr, and the start comes to nothing"
+new_config_home
+log="$MURMEX_TEST_TMP/headless.$$.log"
+PULSE_SERVER=unix:/nonexistent/native HOME="$MURMEX_TEST_TMP" env -u DISPLAY -u WAYLAND_DISPLAY \
+    "$PROGRAM" --headless --play >"$log" 2>&1 &
+MURMEX_PID=$!
+own "$MURMEX_PID"
+wait_running "$log"
+deadline=$((SECONDS + 20))
+until grep -q 'state: stopped' <<<"$OUT"; do
+    ((SECONDS < deadline)) || fail "--status after the open error: $OUT; stderr: $(cat "$log")"
+    sleep 0.1
+    murmex_does --status
+done
+[[ "$(wc -l <"$log") $(cut -c1-8 "$log")" == "1 Murmex: " ]] || fail "stderr after the open error: $(cat "$log")"
+murmex_does --quit
+expect_exit 0
+
+step "--headless with no display: --play plays the stored noise, --status and playerctl see it, a plain start and"\
+    "--show are refused, and what is set is stored"
+new_config_home
+seed_settings $'Value_L=100\nValue_R=100\nNoise_Num=3\nMin_FormShow=1'
+start_private_bus session DBUS_SESSION_BUS_ADDRESS
+env -u DISPLAY -u WAYLAND_DISPLAY "$PROGRAM" --headless >"$log" 2>&1 &
+MURMEX_PID=$!
+own "$MURMEX_PID"
+wait_running "$log"
+murmex_does --play
+hear --sound 3000 --high-min 0.5
+expect_status_line 'state: playing'
+expect_status_line 'noise: 3 Energy Boost'
+deadline=$((SECONDS + 20))
+until [[ "$(playerctl -p murmex status 2>&1)" == Playing ]]; do
+    ((SECONDS < deadline)) || fail "playerctl shows: $(playerctl -p murmex status 2>&1)"
+    sleep 0.1
+done
+can_raise=$(dbus-send --session --print-reply=literal --dest=org.mpris.MediaPlayer2.murmex /org/mpris/MediaPlayer2 \
+    org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2 string:CanRaise | awk '{print $NF}')
+[[ "$can_raise" == false ]] || fail "a copy without a window offers to raise it: CanRaise $can_raise"
+for show in "" --show; do
+    murmex_says $show
+    [[ "$STATUS $ERR" == "1 Murmex runs without a window; use murmex --quit" ]] ||
+        fail "murmex $show beside the headless copy: $STATUS $ERR"
+done
+murmex_does --volume 50,25
+deadline=$((SECONDS + 20))
+until [[ "$(stored Value_L) $(stored Value_R)" == "50 25" ]]; do
+    ((SECONDS < deadline)) || fail "the volumes set were not stored while running: $(stored Value_L) $(stored Value_R)"
+    sleep 0.1
+done
+murmex_does --quit
+expect_exit 0
+[[ "$(stored Noise_Num) $(stored Min_FormShow)" == "3 1" ]] ||
+    fail "stored noise and Min_FormShow: $(stored Noise_Num) $(stored Min_FormShow)"
+[[ ! -s "$log" ]] || fail "the headless copy said: $(cat "$log")"

@@ -49,6 +49,17 @@ TEST(QtPlatform, TheArgumentsGainThePlatformUnlessTheCommandLineNamesOne) {
     QtArguments x11(argc, plain, Environment({{"DISPLAY", ":0"}}));
     EXPECT_EQ(argc, 1);
     EXPECT_EQ(x11.Argv()[1], nullptr);
+
+    // Without a window, offscreen wins over whatever the user names, and no display is wanted.
+    char xcb[] = "xcb";
+    char* usersX11[] = {program, option, xcb, nullptr};
+    const auto usersWayland = Environment({{"QT_QPA_PLATFORM", "wayland"}});
+    argc = 3;
+    QtArguments windowless(argc, usersX11, usersWayland, true);
+    ASSERT_EQ(argc, 5);
+    EXPECT_STREQ(windowless.Argv()[3], "-platform");
+    EXPECT_STREQ(windowless.Argv()[4], "offscreen");
+    EXPECT_FALSE(LacksDisplay(argc, windowless.Argv(), usersWayland));
 }
 
 // Qt would abort without a display; a platform that needs none is left to run.
