@@ -7,7 +7,7 @@
 #include "app/SettingsStore.h"
 #include "app/Sliders.h"
 #include "audio/ClipRecords.h"
-#include "platform/AudioHost.h"
+#include "platform/SoundBackend.h"
 #include "ui/FormShape.h"
 #include "ui/LImage.h"
 #include "ui/Surfaces.h"
@@ -43,7 +43,7 @@ TfmMain::TfmMain(MainServices services)
 }
 
 TfmMain::~TfmMain() {
-    platform::audiohost::SetChangeObserver({});
+    platform::Sound().SetChangeObserver({});
     FormDestroy();
 }
 
@@ -62,8 +62,8 @@ void TfmMain::FormCreate() {
     // The sound system starts on this thread, before any player, and lists the outputs. A sound server that has
     // not answered yet lists them when it does: the observer is there before the first reading, so that no
     // answer goes unheard.
-    platform::audiohost::Start();
-    platform::audiohost::SetChangeObserver([this] {
+    platform::StartSound();
+    platform::Sound().SetChangeObserver([this] {
         QMetaObject::invokeMethod(
             this,
             [this] {

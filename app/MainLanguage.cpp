@@ -5,7 +5,7 @@
 #include "app/AutoOff.h"
 #include "app/SettingsPages.h"
 #include "i18n/Help.h"
-#include "platform/AudioHost.h"
+#include "platform/SoundBackend.h"
 #include "ui/LImage.h"
 #include "ui/Surfaces.h"
 
@@ -92,7 +92,7 @@ void TfmMain::ApplyLanguage() {
         FillHelp(*fmHelp, Lang_Num);
         ShowTexts(*this, *fmHelp);
         ShowGeneratorAndNoiseHints(*this, *fmHelp);
-        platform::audiohost::SetDefaultOutputLabel(fmHelp->Str_DefaultOutput.toStdString());
+        platform::Sound().SetDefaultLabel(fmHelp->Str_DefaultOutput.toStdString());
         ShowAccessibleNames(*fmHelp);
     }
     if (const std::optional<LanguagePictures> pictures = PicturesFor(Lang_Num))

@@ -4,7 +4,7 @@
 
 #include "app/Startup.h"
 #include "audio/WaveOutThreadPlayWL.h"
-#include "platform/AudioHost.h"
+#include "platform/SoundBackend.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -78,7 +78,7 @@ void TfmMain::btPlayThreadClick() {
             window->Memo1->appendPlainText(message);
     };
     // A sound server that has not answered yet names no output to play on: the player starts once it has.
-    if (platform::audiohost::OutputsPending()) {
+    if (platform::Sound().Pending()) {
         m_startWhenAnswered = true;
         return;
     }
@@ -98,7 +98,7 @@ void TfmMain::btStopThreadClick() {
 // A start made before the sound server answered plays now, on the output the server's list names; one whose
 // player cannot be started leaves the generator stopped, as at a click.
 void TfmMain::StartWhenAnswered() {
-    if (!m_startWhenAnswered || platform::audiohost::OutputsPending())
+    if (!m_startWhenAnswered || platform::Sound().Pending())
         return;
     m_startWhenAnswered = false;
     bool started = false;

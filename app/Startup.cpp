@@ -7,12 +7,12 @@
 #include "app/SettingsStore.h"
 #include "audio/WaveOutThreadPlayWL.h"
 #include "i18n/Help.h"
-#include "platform/AudioHost.h"
 #include "platform/IdleInhibitor.h"
 #include "platform/LibraryNoise.h"
 #include "platform/Power.h"
 #include "platform/QtPlatform.h"
 #include "platform/SingleInstance.h"
+#include "platform/SoundBackend.h"
 #include "platform/Termination.h"
 
 #include <QApplication>
@@ -216,7 +216,7 @@ int RunFirstCopy(int& argc, char** argv, const StartOptions& options, const plat
     platform::FilterLibraryNoise();
     // The sound system starts here, on the interface thread, and not inside the first player's start. It
     // comes first: listing the outputs briefly takes memory that is given back before the window needs its own.
-    platform::audiohost::Start();
+    platform::StartSound();
     // A display that is named but cannot be opened is said plainly as well.
     std::optional<platform::FatalErrorLine> deadDisplay(
         std::in_place, platform::CannotOpenDisplay(argc, arguments.Argv(), platform::ProcessEnvironment));

@@ -1,7 +1,7 @@
 #include "audio/WaveOutThreadPlayWL.h"
 
 #include "audio/WaveOutUtils.h"
-#include "platform/AudioHost.h"
+#include "platform/SoundBackend.h"
 
 #include <QtGlobal>
 
@@ -55,6 +55,29 @@ void KeepForDevice(std::vector<std::uint8_t>&& data, std::unique_ptr<platform::W
     const std::lock_guard lock(kept->mutex);
     kept->data.push_back(std::move(data));
     kept->headers.push_back(std::move(header));
+}
+
+platform::SoundOutput OutputOf(int deviceId) {
+    if (deviceId == platform::WAVE_MAPPER)
+        return platform::Sound().DefaultOutput();
+    const std::vector<platform::SoundOutput> outputs = platform::Sound().Outputs();
+    if (deviceId < 0 || deviceId >= static_cast<int>(outputs.size()))
+        return {};
+    return outputs[static_cast<std::size_t>(deviceId)];
+}
+
+std::string KeyOf(int deviceId) {
+    return OutputOf(deviceId).key;
+}
+
+// The device id whose key is `key` now, or -2 when none is listed.
+int IdOf(const std::string& key) {
+    const std::vector<platform::SoundOutput> outputs = platform::Sound().Outputs();
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (outputs[i].key == key)
+            return static_cast<int>(i);
+    }
+    return -2;
 }
 
 } // namespace
@@ -148,15 +171,17 @@ bool TWOThread::Play() {
     auto device = std::make_unique<platform::WaveOut>();
     platform::MMRESULT result = device->Open(FOutDevice, FWaveFormat, m_title);
     // The device list may have been read while the output was away: then it is read again first.
-    if (result != platform::MMSYSERR_NOERROR && platform::audiohost::Unresolved(FOutDevice) && RefreshUnlessStopped())
+    if (result != platform::MMSYSERR_NOERROR && platform::Sound().Unresolved(KeyOf(FOutDevice)) &&
+        RefreshUnlessStopped())
         result = device->Open(FOutDevice, FWaveFormat, m_title);
     if (result != platform::MMSYSERR_NOERROR) {
         FErrorMsg = StoreWaveOutError(result, QStringLiteral("Could not open the output device for playing: "));
         ShowError();
         return true;
     }
-    m_chosenName = platform::audiohost::OutputDeviceName(FOutDevice);
-    m_chosenKey = platform::audiohost::OutputDeviceKey(FOutDevice);
+    const platform::SoundOutput chosen = OutputOf(FOutDevice);
+    m_chosenName = chosen.name;
+    m_chosenKey = chosen.key;
     m_chosenDefault = FOutDevice == platform::WAVE_MAPPER;
     m_lastLook = std::chrono::steady_clock::now();
     // Opening can take long; a stop that came meanwhile ends the player before any sound.
@@ -275,7 +300,7 @@ void TWOThread::FollowUsersMove(const platform::WaveOut& device) {
     if (key.empty() || key == m_chosenKey)
         return;
     m_chosenKey = key;
-    m_chosenName = platform::audiohost::OutputDeviceName(platform::audiohost::OutputDeviceOfKey(key));
+    m_chosenName = OutputOf(IdOf(key)).name;
     m_chosenDefault = false;
 }
 
@@ -286,9 +311,9 @@ bool TWOThread::LookForChosen() {
 
 // The chosen output's id now: the list may have been read again since the start, and the output moved in it.
 int TWOThread::ChosenId() const {
-    if (platform::audiohost::OutputDeviceKey(FOutDevice) == m_chosenKey)
+    if (OutputOf(FOutDevice).key == m_chosenKey)
         return FOutDevice;
-    return platform::audiohost::OutputDeviceOfKey(m_chosenKey);
+    return IdOf(m_chosenKey);
 }
 
 // The player tests its flags under the wake-up lock before it waits, so a wake-up cannot slip in between.
@@ -349,7 +374,7 @@ bool TWOThread::OpenChosen(platform::WaveOut& device) {
         return true;
     const auto now = std::chrono::steady_clock::now();
     if (now - m_lastRefresh < kRefreshInterval || m_terminated.load() ||
-        (FOutDevice == platform::WAVE_MAPPER && !platform::audiohost::Unresolved(FOutDevice)))
+        (FOutDevice == platform::WAVE_MAPPER && !platform::Sound().Unresolved(KeyOf(FOutDevice))))
         return false;
     m_lastRefresh = now;
     return RefreshUnlessStopped() && device.Open(FOutDevice, FWaveFormat, m_title) == platform::MMSYSERR_NOERROR;
@@ -367,7 +392,7 @@ bool TWOThread::RefreshUnlessStopped() {
     auto reading = std::make_shared<Reading>();
     try {
         std::thread([reading] {
-            const bool read = platform::audiohost::Refresh();
+            const bool read = platform::Sound().ReadOutputsAgain();
             {
                 const std::lock_guard lock(reading->mutex);
                 reading->result = read;
@@ -375,7 +400,7 @@ bool TWOThread::RefreshUnlessStopped() {
             reading->done.notify_all();
         }).detach();
     } catch (const std::system_error&) {
-        return platform::audiohost::Refresh() && !m_terminated.load();
+        return platform::Sound().ReadOutputsAgain() && !m_terminated.load();
     }
     std::unique_lock lock(reading->mutex);
     while (!reading->result && !m_terminated.load())

@@ -2,7 +2,7 @@
 // it, without the window, for measuring what playing costs. Usage: bench_play_clip [clip-index]
 #include "audio/ClipRecords.h"
 #include "audio/WaveOutThreadPlayWL.h"
-#include "platform/AudioHost.h"
+#include "platform/SoundBackend.h"
 
 #include <chrono>
 #include <cstdio>
@@ -12,7 +12,7 @@
 int main(int argc, char** argv) {
     using namespace murmex::audio;
     const int index = argc > 1 ? std::atoi(argv[1]) : 4;
-    murmex::platform::audiohost::Start();
+    murmex::platform::StartSound();
     TLMDWaveList clips;
     FillWaveList(clips, BuiltInClipRecords());
     TWOThread::Start(clips.Items(index), true, -1, [](const QString& message) {

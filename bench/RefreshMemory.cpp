@@ -2,7 +2,7 @@
 // seconds while its chosen output is away: resident memory and the heap in use before and after COUNT calls
 // of one of them, on the second test output. With "away", the sound server is stopped once the device list
 // has been read at start. Usage: bench_refresh_memory refresh|look [COUNT] [away]
-#include "platform/AudioHost.h"
+#include "platform/PortAudioBackend.h"
 #include "platform/WaveOut.h"
 
 #include <malloc.h>
@@ -32,18 +32,18 @@ int main(int argc, char** argv) {
     using namespace murmex::platform;
     const std::string what = argc > 1 ? argv[1] : "refresh";
     const int count = argc > 2 ? std::atoi(argv[2]) : 200;
-    audiohost::Start();
+    StartSound();
     const char* pcm = std::getenv("MURMEX_TEST_PCM_2");
     int output = -1;
-    for (int id = 0; id < audiohost::OutputDeviceCount(); ++id)
-        if (pcm && audiohost::OutputDeviceName(id) == pcm)
+    for (int id = 0; id < portaudiopath::OutputDeviceCount(); ++id)
+        if (pcm && portaudiopath::OutputDeviceName(id) == pcm)
             output = id;
     const char* serverControl = std::getenv("MURMEX_TEST_PULSE_CTL");
     if (argc > 3 && std::strcmp(argv[3], "away") == 0 &&
         (!serverControl || std::system((std::string("bash \"") + serverControl + "\" stop").c_str()) != 0))
         return 1;
     const WaveFormatEx format{WAVE_FORMAT_PCM, 1, 44100, 88200, 2, 16, 0};
-    const auto call = [&] { what == "look" ? (void)WaveOut::Gone(output, format) : (void)audiohost::Refresh(); };
+    const auto call = [&] { what == "look" ? (void)WaveOut::Gone(output, format) : (void)portaudiopath::Refresh(); };
     // The first calls load what every later one finds loaded already.
     for (int i = 0; i < 3; ++i)
         call();

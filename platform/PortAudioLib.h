@@ -20,7 +20,7 @@ struct Library {
     decltype(&Pa_IsStreamStopped) IsStreamStopped = nullptr;
     decltype(&Pa_IsStreamActive) IsStreamActive = nullptr;
     decltype(&Pa_GetErrorText) GetErrorText = nullptr;
-    // ALSA's own, where PortAudio speaks ALSA: lets go of ALSA's configuration (see audiohost).
+    // ALSA's own, where PortAudio speaks ALSA: lets go of ALSA's configuration (see PortAudioBackend.cpp).
     int (*AlsaConfigFree)() = nullptr;
 };
 

@@ -1,29 +1,42 @@
 #include "platform/SndDevices.h"
 
-#include "platform/AudioHost.h"
+#include "platform/SoundBackend.h"
 
 #include <string>
 
 namespace murmex::platform {
+namespace {
+
+// The output at `index` in the list in use, or an empty one.
+SoundOutput OutputAt(int index) {
+    const std::vector<SoundOutput> outputs = Sound().Outputs();
+    if (index < 0 || index >= static_cast<int>(outputs.size()))
+        return {};
+    return outputs[static_cast<std::size_t>(index)];
+}
+
+const char* Handed(std::string text, SndStringHandle* handle) {
+    auto* held = new std::string(std::move(text));
+    *handle = held;
+    return held->c_str();
+}
+
+} // namespace
 
 int GetSndDeviceCountDS() {
-    return audiohost::OutputDeviceCount();
+    return static_cast<int>(Sound().Outputs().size());
 }
 
 const char* GetSndDeviceNameDS(int index, SndStringHandle* handle) {
-    auto* name = new std::string(index >= 0 ? audiohost::OutputDeviceName(index) : std::string());
-    *handle = name;
-    return name->c_str();
+    return Handed(OutputAt(index).name, handle);
 }
 
 const char* GetSndDeviceKeyDS(int index, SndStringHandle* handle) {
-    auto* key = new std::string(index >= 0 ? audiohost::OutputDeviceKey(index) : std::string());
-    *handle = key;
-    return key->c_str();
+    return Handed(OutputAt(index).key, handle);
 }
 
 bool IsSndDeviceDefaultDS(int index) {
-    return audiohost::StandsForDefault(index);
+    return index >= 0 && OutputAt(index).key == kDefaultOutputKey;
 }
 
 void DSFreeString(SndStringHandle handle) {

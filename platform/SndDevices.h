@@ -1,5 +1,5 @@
 // The sound-device library: how many outputs there are and what each is called. A device's position
-// here is the id the wave-out calls accept. The list is read once, when the audio host starts.
+// here is the id the wave-out calls accept. The list is read when the sound starts (platform/SoundBackend.h).
 // Any thread.
 #pragma once
 
@@ -8,7 +8,7 @@ namespace murmex::platform {
 using SndStringHandle = void*;
 
 // Number of output devices; 0 when there are none, the sound system cannot be reached or the audio host
-// has not been started (platform/AudioHost.h).
+// has not been started (platform/SoundBackend.h).
 int GetSndDeviceCountDS();
 
 // The name of output device `index` (UTF-8), valid until DSFreeString(*handle). An index that names no

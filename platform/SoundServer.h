@@ -9,6 +9,8 @@
 // whole and read without that lock. Any thread, Start() excepted.
 #pragma once
 
+#include "platform/SoundBackend.h"
+
 #include <pulse/pulseaudio.h>
 
 #include <cstdint>
@@ -20,7 +22,7 @@
 namespace murmex::platform::soundserver {
 
 // The key of the entry that stands for the desktop's default output, wherever that is at the moment.
-inline constexpr char kDefaultKey[] = "@DEFAULT_SINK@";
+inline constexpr const char* kDefaultKey = kDefaultOutputKey;
 
 // Connects to the server (never starting one) and reads its outputs; waits at most a few seconds. Call it once,
 // on the interface thread, before anything plays. False when no server is there (no socket, or it refused the

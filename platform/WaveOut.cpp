@@ -1,7 +1,6 @@
 #include "platform/WaveOut.h"
 
-#include "platform/AudioHost.h"
-#include "platform/WaveOutDevice.h"
+#include "platform/SoundBackend.h"
 
 #include <mutex>
 #include <utility>
@@ -29,35 +28,28 @@ bool ValidFormat(const WaveFormatEx& f) {
            f.nBlockAlign == f.nChannels * 2 && f.nSamplesPerSec > 0 && f.nSamplesPerSec <= 768000;
 }
 
-#if MURMEX_HAVE_SOUND_SERVER
-bool ServerPath() {
-    return audiohost::OnSoundServer();
+// The output a device id names now (-1: the default output), or an empty key.
+std::string KeyOf(int deviceId) {
+    const SoundBackend& sound = Sound();
+    if (deviceId == WAVE_MAPPER)
+        return sound.DefaultOutput().key;
+    const std::vector<SoundOutput> outputs = sound.Outputs();
+    if (deviceId < 0 || deviceId >= static_cast<int>(outputs.size()))
+        return {};
+    return outputs[static_cast<std::size_t>(deviceId)].key;
 }
-#else
-constexpr bool ServerPath() {
-    return false;
-}
-namespace serverpath {
-std::unique_ptr<WaveOut::Device> Open(int, const WaveFormatEx&, const std::string&, MMRESULT& error) {
-    error = MMSYSERR_NODRIVER;
-    return nullptr;
-}
-bool Gone(int) {
-    return true;
-}
-MMRESULT CheckDevice(int) {
-    return MMSYSERR_NODRIVER;
-}
-void ApplyVolume() {}
-std::string ErrorText(MMRESULT) {
-    return {};
-}
-} // namespace serverpath
-#endif
 
-// Why a device id cannot be used, or MMSYSERR_NOERROR.
+// Why a device id cannot be used, or MMSYSERR_NOERROR with the output's key.
+MMRESULT CheckDevice(int deviceId, std::string& key) {
+    key = KeyOf(deviceId);
+    if (!key.empty() && Sound().Listed(key))
+        return MMSYSERR_NOERROR;
+    return deviceId == WAVE_MAPPER ? MMSYSERR_NODRIVER : MMSYSERR_BADDEVICEID;
+}
+
 MMRESULT CheckDevice(int deviceId) {
-    return ServerPath() ? serverpath::CheckDevice(deviceId) : portaudiopath::CheckDevice(deviceId);
+    std::string key;
+    return CheckDevice(deviceId, key);
 }
 
 // A stream that would not stop or close may still call back into its device, so the device is never
@@ -125,16 +117,19 @@ MMRESULT WaveOut::Open(int deviceId, const WaveFormatEx& format, const std::stri
         return MMSYSERR_ERROR;
     if (!ValidFormat(format))
         return WAVERR_BADFORMAT;
+    std::string key;
+    if (const MMRESULT refused = CheckDevice(deviceId, key))
+        return refused;
     MMRESULT error = MMSYSERR_NOERROR;
-    m_device =
-        ServerPath() ? serverpath::Open(deviceId, format, title, error) : portaudiopath::Open(deviceId, format, error);
+    m_device = Sound().Open(key, format, title, error);
     return m_device ? MMSYSERR_NOERROR : error;
 }
 
 bool WaveOut::Gone(int deviceId, const WaveFormatEx& format) {
     if (!ValidFormat(format))
         return true;
-    return ServerPath() ? serverpath::Gone(deviceId) : portaudiopath::Gone(deviceId, format);
+    const std::string key = KeyOf(deviceId);
+    return key.empty() || !Sound().CanOpen(key, format);
 }
 
 MMRESULT WaveOut::PrepareHeader(WaveHeader& header) {
@@ -225,16 +220,14 @@ std::string WaveOutGetErrorText(MMRESULT code) {
     default:
         break;
     }
-    const std::string text = serverpath::ErrorText(code);
-    return text.empty() ? portaudiopath::ErrorText(code) : text;
+    return Sound().ErrorText(code);
 }
 
 // The volume is the program's, whatever output is there: it is kept even while the device id names no
 // output, and the caller still learns why that id cannot be used.
 MMRESULT WaveOutSetVolume(int deviceId, std::uint32_t volume) {
     g_volume.store(volume, std::memory_order_relaxed);
-    if (ServerPath())
-        serverpath::ApplyVolume();
+    Sound().ApplyVolume();
     return CheckDevice(deviceId);
 }
 
@@ -262,7 +255,7 @@ bool WaveOutTakeOutsideOutput(std::string& key) {
 }
 
 int WaveOutOpenStreams() {
-    return audiohost::OpenStreams();
+    return Sound().OpenStreams();
 }
 
 } // namespace murmex::platform

@@ -1,6 +1,6 @@
 // What a way of reaching the sound gives the wave-out: an open stream on one output that plays one buffer,
-// from its start, a number of times. The sound server's protocol is one way, PortAudio the other; the audio
-// host picks one at start (platform/AudioHost.h).
+// from its start, a number of times. The sound server's protocol is one way, PortAudio the other; one is
+// picked at start (platform/SoundBackend.h).
 #pragma once
 
 #include "platform/WaveOut.h"
@@ -50,25 +50,5 @@ std::uint32_t ProgramVolume();
 void TakeProgramVolume(std::uint32_t volume);
 // Takes the output the user moved the program's sound to outside it (in the desktop's mixer) as its choice.
 void TakeProgramOutput(const std::string& key);
-
-namespace portaudiopath {
-// Null with the reason in `error` when the device cannot be opened.
-std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, MMRESULT& error);
-bool Gone(int deviceId, const WaveFormatEx& format);
-MMRESULT CheckDevice(int deviceId);
-std::string ErrorText(MMRESULT code);
-} // namespace portaudiopath
-
-#if MURMEX_HAVE_SOUND_SERVER
-namespace serverpath {
-std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, const std::string& title,
-                                      MMRESULT& error);
-bool Gone(int deviceId);
-MMRESULT CheckDevice(int deviceId);
-// Every open stream takes the program's volume now.
-void ApplyVolume();
-std::string ErrorText(MMRESULT code);
-} // namespace serverpath
-#endif
 
 } // namespace murmex::platform

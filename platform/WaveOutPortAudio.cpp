@@ -1,7 +1,6 @@
 // The wave-out over PortAudio: where no sound server answers, and on other systems.
-#include "platform/AudioHost.h"
+#include "platform/PortAudioBackend.h"
 #include "platform/PortAudioLib.h"
-#include "platform/WaveOutDevice.h"
 
 #include <portaudio.h>
 
@@ -96,11 +95,11 @@ int PlayCallback(const void*, void* output, unsigned long frameCount, const PaSt
     return paComplete;
 }
 
-// The stream parameters for playing on a device id, under audiohost::Lock(); false when PortAudio knows no
+// The stream parameters for playing on a device id, under Lock(); false when PortAudio knows no
 // such device.
 bool StreamParameters(int deviceId, PaStreamParameters& params) {
     params = {};
-    params.device = audiohost::OutputDevice(deviceId);
+    params.device = OutputDevice(deviceId);
     const PaDeviceInfo* info = params.device == paNoDevice ? nullptr : portaudio::Pa().GetDeviceInfo(params.device);
     if (!info)
         return false;
@@ -112,7 +111,7 @@ bool StreamParameters(int deviceId, PaStreamParameters& params) {
 
 PaError OpenStream(PaStream** stream, const PaStreamParameters& params, const WaveFormatEx& format,
                    PaStreamCallback* callback, void* user) {
-    audiohost::QuietStderr quiet;
+    QuietStderr quiet;
     return portaudio::Pa().OpenStream(stream, nullptr, &params, format.nSamplesPerSec,
                                       std::max(64ul, format.nSamplesPerSec / kCallbacksPerSecond),
                                       paClipOff | paDitherOff, callback, user);
@@ -127,7 +126,7 @@ bool PortAudioDevice::Ended() const {
     // still queued afterwards did not end by finishing the buffer.
     PaError active = 0;
     {
-        const auto lock = audiohost::Lock();
+        const auto lock = Lock();
         active = portaudio::Pa().IsStreamActive(stream);
     }
     return active != 1 && Queued(header);
@@ -140,18 +139,18 @@ MMRESULT PortAudioDevice::Play(WaveHeader& queued, std::uint64_t plays) {
     position = 0;
     playsLeft = plays;
     lastSampleHeardAt = -1;
-    const auto lock = audiohost::Lock();
+    const auto lock = Lock();
     if (portaudio::Pa().IsStreamStopped(stream) == 0)
         portaudio::Pa().StopStream(stream); // an earlier buffer ran to its end
-    return FromPortAudio(Replaced(audiohost::StartStream, portaudio::Pa().StartStream)(stream));
+    return FromPortAudio(Replaced(StartStream, portaudio::Pa().StartStream)(stream));
 }
 
 MMRESULT PortAudioDevice::Stop() {
-    const auto lock = audiohost::Lock();
+    const auto lock = Lock();
     const PaError stopped = portaudio::Pa().IsStreamStopped(stream); // 1, 0 or an error
     PaError error = stopped < 0 ? stopped : paNoError;
     if (stopped == 0)
-        error = Replaced(audiohost::AbortStream, portaudio::Pa().AbortStream)(stream);
+        error = Replaced(AbortStream, portaudio::Pa().AbortStream)(stream);
     if (error == paNoError)
         position = 0;
     return FromPortAudio(error);
@@ -160,29 +159,29 @@ MMRESULT PortAudioDevice::Stop() {
 MMRESULT PortAudioDevice::Release() {
     PaError error = paNoError;
     {
-        const auto lock = audiohost::Lock();
-        error = Replaced(audiohost::CloseStream, portaudio::Pa().CloseStream)(stream);
+        const auto lock = Lock();
+        error = Replaced(CloseStream, portaudio::Pa().CloseStream)(stream);
     }
     if (error == paNoError)
-        audiohost::CountOpenStream(-1);
+        CountOpenStream(-1);
     return FromPortAudio(error);
 }
 
-} // namespace
-
 MMRESULT CheckDevice(int deviceId) {
-    if (audiohost::OutputDevice(deviceId) != paNoDevice)
+    if (OutputDevice(deviceId) != paNoDevice)
         return MMSYSERR_NOERROR;
     return deviceId == WAVE_MAPPER ? MMSYSERR_NODRIVER : MMSYSERR_BADDEVICEID;
 }
 
-std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, MMRESULT& error) {
+} // namespace
+
+std::unique_ptr<WaveOut::Device> OpenDevice(int deviceId, const WaveFormatEx& format, MMRESULT& error) {
     if ((error = CheckDevice(deviceId)))
         return nullptr;
     auto device = std::make_unique<PortAudioDevice>();
     device->inChannels = format.nChannels;
     device->sampleRate = format.nSamplesPerSec;
-    const auto lock = audiohost::Lock();
+    const auto lock = Lock();
     PaStreamParameters params;
     if (!StreamParameters(deviceId, params)) {
         error = MMSYSERR_BADDEVICEID;
@@ -192,14 +191,14 @@ std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, 
     error = FromPortAudio(OpenStream(&device->stream, params, format, PlayCallback, device.get()));
     if (error)
         return nullptr;
-    audiohost::CountOpenStream(+1);
+    CountOpenStream(+1);
     return device;
 }
 
 bool Gone(int deviceId, const WaveFormatEx& format) {
-    if (audiohost::OutputDevice(deviceId) == paNoDevice)
+    if (OutputDevice(deviceId) == paNoDevice)
         return true;
-    const auto lock = audiohost::Lock();
+    const auto lock = Lock();
     PaStreamParameters params;
     if (!StreamParameters(deviceId, params))
         return true;

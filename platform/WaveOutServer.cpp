@@ -2,10 +2,9 @@
 // write callback on the main loop's thread. The server holds three seconds of sound and asks for more when two
 // are left, so a loop that never changes wakes the program about once a second; the volume is the stream's
 // own on the server, heard at once whatever the buffer, and a stop corks and flushes the stream at once.
-#include "platform/AudioHost.h"
+#include "platform/SoundBackend.h"
 #include "platform/SoundServer.h"
 #include "platform/VolumeEchoes.h"
-#include "platform/WaveOutDevice.h"
 
 #include <cmath>
 
@@ -49,6 +48,8 @@ pa_cvolume StreamVolume(std::uint32_t volume) {
 VolumeEchoes::Volume EchoVolume(const pa_cvolume& volume) {
     return {volume.values[0], volume.channels > 1 ? volume.values[1] : volume.values[0]};
 }
+
+std::atomic<int> g_openStreams{0};
 
 struct ServerDevice;
 // The open streams, under soundserver::Lock.
@@ -281,29 +282,23 @@ MMRESULT ServerDevice::Release() {
         pa_stream_disconnect(stream);
     pa_stream_unref(stream);
     stream = nullptr;
-    audiohost::CountOpenStream(-1);
+    g_openStreams.fetch_sub(1);
     return MMSYSERR_NOERROR;
 }
 
-// The output a device id names now: its key, or an empty text.
-std::string KeyOf(int deviceId) {
-    return deviceId >= -1 ? audiohost::OutputDeviceKey(deviceId) : std::string();
+bool Listed(const std::string& key) {
+    const auto outputs = soundserver::Outputs();
+    return std::any_of(outputs->begin(), outputs->end(), [&](const soundserver::Output& o) { return o.key == key; });
 }
 
-} // namespace
-
-MMRESULT CheckDevice(int deviceId) {
-    if (!KeyOf(deviceId).empty())
-        return MMSYSERR_NOERROR;
-    return deviceId == WAVE_MAPPER ? MMSYSERR_NODRIVER : MMSYSERR_BADDEVICEID;
-}
-
-std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, const std::string& title,
+std::unique_ptr<WaveOut::Device> Open(const std::string& key, const WaveFormatEx& format, const std::string& title,
                                       MMRESULT& error) {
-    if ((error = CheckDevice(deviceId)))
+    if (!Listed(key)) {
+        error = key == kDefaultOutputKey ? MMSYSERR_NODRIVER : MMSYSERR_BADDEVICEID;
         return nullptr;
+    }
     auto device = std::make_unique<ServerDevice>();
-    device->key = KeyOf(deviceId);
+    device->key = key;
     device->inChannels = format.nChannels;
 
     const soundserver::Lock lock;
@@ -363,12 +358,11 @@ std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, 
     d->index = pa_stream_get_index(d->stream);
     OpenDevices().push_back(d);
     soundserver::AddListener(d);
-    audiohost::CountOpenStream(+1);
+    g_openStreams.fetch_add(1);
     return device;
 }
 
-bool Gone(int deviceId) {
-    const std::string key = KeyOf(deviceId);
+bool Gone(const std::string& key) {
     return key.empty() || soundserver::SinkOf(key).empty();
 }
 
@@ -390,6 +384,42 @@ std::string ErrorText(MMRESULT code) {
     if (code > kServerBase && code < kServerBase + PA_ERR_MAX)
         return pa_strerror(static_cast<int>(code - kServerBase));
     return {};
+}
+
+class Backend final : public SoundBackend {
+public:
+    std::vector<SoundOutput> Outputs() const override {
+        std::vector<SoundOutput> outputs;
+        for (const soundserver::Output& output : *soundserver::Outputs())
+            outputs.push_back({output.key, output.name});
+        return outputs;
+    }
+    SoundOutput DefaultOutput() const override {
+        const auto outputs = soundserver::Outputs();
+        return outputs->empty() ? SoundOutput{} : SoundOutput{outputs->front().key, outputs->front().name};
+    }
+    bool Listed(const std::string& key) const override { return serverpath::Listed(key); }
+    bool CanOpen(const std::string& key, const WaveFormatEx&) override { return !Gone(key); }
+    std::unique_ptr<WaveOut::Device> Open(const std::string& key, const WaveFormatEx& format, const std::string& title,
+                                          MMRESULT& error) override {
+        return serverpath::Open(key, format, title, error);
+    }
+    void ApplyVolume() override { serverpath::ApplyVolume(); }
+    std::string ErrorText(MMRESULT code) const override { return serverpath::ErrorText(code); }
+    int OpenStreams() const override { return g_openStreams.load(); }
+    bool Pending() const override { return !soundserver::Answered(); }
+    void SetDefaultLabel(const std::string& label) override { soundserver::SetDefaultLabel(label); }
+    void SetChangeObserver(std::function<void()> observer) override {
+        soundserver::SetOutputsObserver(std::move(observer));
+    }
+};
+
+} // namespace
+
+std::unique_ptr<SoundBackend> StartBackend() {
+    if (!soundserver::Start("Murmex", "murmex"))
+        return nullptr;
+    return std::make_unique<Backend>();
 }
 
 } // namespace murmex::platform::serverpath

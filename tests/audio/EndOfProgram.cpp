@@ -6,7 +6,7 @@
 #include "app/Startup.h"
 #include "audio/WaveOutThreadPlayWL.h"
 #include "i18n/Help.h"
-#include "platform/AudioHost.h"
+#include "platform/PortAudioBackend.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -45,7 +45,7 @@ class SoundLibraryStall {
 public:
     void Begin() {
         std::thread([this] {
-            const auto library = platform::audiohost::Lock();
+            const auto library = platform::portaudiopath::Lock();
             std::unique_lock lock(m_mutex);
             m_ended.wait(lock, [this] { return m_over; });
         }).detach();
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
 
     QApplication app(argc, argv);
-    platform::audiohost::Start();
+    platform::StartSound();
     MainServices services;
     services.showError = ShowLikeABox;
     auto fmMain = std::make_unique<TfmMain>(services);

@@ -3,7 +3,7 @@
 #include "audio/ClipRecords.h"
 #include "audio/WaveOutThreadPlayWL.h"
 #include "audio/WaveOutUtils.h"
-#include "platform/AudioHost.h"
+#include "platform/PortAudioBackend.h"
 #include "platform/WaveOut.h"
 #include "tests/support/Faults.h"
 #include "tests/support/Monitor.h"
@@ -76,7 +76,7 @@ class PlayerTest : public testing::Test {
 protected:
     // As the program does when its window is created: the sound system's slow start-up is over before
     // the first player opens a device.
-    static void SetUpTestSuite() { ASSERT_TRUE(platform::audiohost::Start()); }
+    static void SetUpTestSuite() { ASSERT_TRUE(platform::StartSound()); }
     void TearDown() override {
         StopAllWOThreads();
         EXPECT_TRUE(WaitForNoWOThreads(5000));
@@ -207,14 +207,14 @@ TEST(PlayerHostTest, APlayerLeavesStartingTheSoundSystemToTheInterfaceThread) {
         const TestClip clip = NoiseItem(1, 4800, 8);
         TWOThread::Start(clip.item, false, platform::WAVE_MAPPER, presented.Presenter());
         ASSERT_TRUE(WaitForNoWOThreads(30000));
-        EXPECT_EQ(platform::audiohost::StartedOn(), std::thread::id()) << "a player started the sound system";
+        EXPECT_EQ(platform::SoundStartedOn(), std::thread::id()) << "a player started the sound system";
         EXPECT_EQ(presented.Messages(), std::vector{QStringLiteral("Could not open the output device for playing:  ") +
                                                     QStringLiteral("No sound output device is present.")});
 
-        EXPECT_TRUE(platform::audiohost::Start());
-        EXPECT_EQ(platform::audiohost::StartedOn(), std::this_thread::get_id());
-        std::thread([] { platform::audiohost::Start(); }).join();
-        EXPECT_EQ(platform::audiohost::StartedOn(), std::this_thread::get_id()) << "it started twice";
+        EXPECT_TRUE(platform::StartSound());
+        EXPECT_EQ(platform::SoundStartedOn(), std::this_thread::get_id());
+        std::thread([] { platform::StartSound(); }).join();
+        EXPECT_EQ(platform::SoundStartedOn(), std::this_thread::get_id()) << "it started twice";
     });
 }
 
@@ -222,12 +222,12 @@ TEST(PlayerHostTest, APlayerLeavesStartingTheSoundSystemToTheInterfaceThread) {
 // the list of live players and keeps what the device reads; the stream goes on playing the clip.
 TEST(PlayerEndTest, AStreamThatWouldNotStopKeepsPlayingTheClipAfterThePlayerHasGone) {
     test::InFreshProcess([] {
-        ASSERT_TRUE(platform::audiohost::Start());
+        ASSERT_TRUE(platform::StartSound());
         Presented presented;
         const TestClip clip = NoiseItem(1, 9600, 9);
         ASSERT_TRUE(StartHeard(clip, presented.Presenter()));
-        const test::Refusing refusingAbort(platform::audiohost::AbortStream);
-        const test::Refusing refusingClose(platform::audiohost::CloseStream);
+        const test::Refusing refusingAbort(platform::portaudiopath::AbortStream);
+        const test::Refusing refusingClose(platform::portaudiopath::CloseStream);
         StopWOThreads(platform::WAVE_MAPPER);
         ASSERT_TRUE(WaitForNoWOThreads(5000));
         const QString expected =
@@ -245,11 +245,11 @@ TEST(PlayerEndTest, AStreamThatWouldNotStopKeepsPlayingTheClipAfterThePlayerHasG
 
 TEST(PlayerEndTest, ADeviceThatWouldNotCloseIsShownWithItsText) {
     test::InFreshProcess([] {
-        ASSERT_TRUE(platform::audiohost::Start());
+        ASSERT_TRUE(platform::StartSound());
         Presented presented;
         const TestClip clip = NoiseItem(2, 9600, 10);
         ASSERT_TRUE(StartHeard(clip, presented.Presenter()));
-        const test::Refusing refusing(platform::audiohost::CloseStream);
+        const test::Refusing refusing(platform::portaudiopath::CloseStream);
         StopWOThreads(platform::WAVE_MAPPER);
         ASSERT_TRUE(WaitForNoWOThreads(5000));
         const QString expected =
@@ -354,7 +354,7 @@ TEST_F(PlayerLossTest, AStreamThatWillNotStartIsOpenedAgainASecondLaterNotAtOnce
     const TestClip clip = NoiseItem(1, 4800, 24);
     testing::internal::CaptureStderr();
     {
-        const test::Refusing refusing(platform::audiohost::StartStream);
+        const test::Refusing refusing(platform::portaudiopath::StartStream);
         const auto started = std::chrono::steady_clock::now();
         TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
         ASSERT_TRUE(WaitFor([] { return test::Refusing::Refusals() >= 3; }, 30000)) << "the stream was not tried again";
@@ -423,8 +423,8 @@ protected:
         const char* name = std::getenv("MURMEX_TEST_PCM_2");
         ASSERT_NE(name, nullptr) << "run inside scripts/testenv.sh";
         m_name = name;
-        for (int id = 0; id < platform::audiohost::OutputDeviceCount(); ++id) {
-            if (platform::audiohost::OutputDeviceName(id) == m_name)
+        for (int id = 0; id < platform::portaudiopath::OutputDeviceCount(); ++id) {
+            if (platform::portaudiopath::OutputDeviceName(id) == m_name)
                 m_second = id;
         }
         ASSERT_GE(m_second, 0) << m_name << " is not listed";

@@ -2,8 +2,8 @@
 // null sinks): the server's outputs as the desktop names them, the stream's names and volume in the mixer,
 // and the noise following its output away and back, and the server through a restart.
 #include "audio/WaveOutThreadPlayWL.h"
-#include "platform/AudioHost.h"
 #include "platform/SndDevices.h"
+#include "platform/SoundBackend.h"
 #include "platform/SoundServer.h"
 #include "platform/WaveOut.h"
 #include "tests/support/Monitor.h"
@@ -109,8 +109,8 @@ void ExpectHeard(const char* monitor, const Loop& loop, double scale = 1.0) {
 class ServerTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        ASSERT_TRUE(platform::audiohost::Start());
-        ASSERT_TRUE(platform::audiohost::OnSoundServer()) << "run with MURMEX_SOUND_PATH unset";
+        ASSERT_TRUE(platform::StartSound());
+        ASSERT_TRUE(platform::soundserver::InUse()) << "run with MURMEX_SOUND_PATH unset";
     }
     void TearDown() override {
         StopAllWOThreads();
@@ -131,8 +131,7 @@ TEST_F(ServerTest, TheServersOutputsNamedAsTheDesktopNamesThemAndALoopOnTheChose
         platform::SndStringHandle handle = nullptr;
         EXPECT_EQ(platform::GetSndDeviceNameDS(id, &handle), expected[std::size_t(id)].second);
         platform::DSFreeString(handle);
-        EXPECT_EQ(platform::audiohost::OutputDeviceKey(id), expected[std::size_t(id)].first);
-        EXPECT_EQ(platform::audiohost::OutputDeviceOfKey(expected[std::size_t(id)].first), id);
+        EXPECT_EQ(platform::Sound().Outputs().at(std::size_t(id)).key, expected[std::size_t(id)].first);
         EXPECT_EQ(platform::IsSndDeviceDefaultDS(id), id == 0);
     }
 
@@ -140,10 +139,10 @@ TEST_F(ServerTest, TheServersOutputsNamedAsTheDesktopNamesThemAndALoopOnTheChose
     platform::soundserver::SetOutputsObserver([&news] { ++news; });
     {
         SCOPED_TRACE("the default entry speaks the interface's language, and the observer hears of it");
-        platform::audiohost::SetDefaultOutputLabel("По умолчанию");
-        EXPECT_EQ(platform::audiohost::OutputDeviceName(0), "По умолчанию (Built-in Speakers)");
+        platform::Sound().SetDefaultLabel("По умолчанию");
+        EXPECT_EQ(platform::Sound().Outputs().at(0).name, "По умолчанию (Built-in Speakers)");
         EXPECT_EQ(news.load(), 1);
-        platform::audiohost::SetDefaultOutputLabel("Default");
+        platform::Sound().SetDefaultLabel("Default");
         news = 0;
     }
     {
@@ -153,7 +152,7 @@ TEST_F(ServerTest, TheServersOutputsNamedAsTheDesktopNamesThemAndALoopOnTheChose
         } restore;
         Shell("pactl set-sink-volume murmex_test_2 50% && pactl set-sink-volume murmex_test_2 100%");
         test::ControlSoundServer("describe-2 'Desk Speakers'");
-        EXPECT_TRUE(Eventually([] { return platform::audiohost::OutputDeviceName(2) == "Desk Speakers"; }));
+        EXPECT_TRUE(Eventually([] { return platform::Sound().Outputs().at(2).name == "Desk Speakers"; }));
         EXPECT_EQ(news.load(), 1);
     }
     news = 0;

@@ -2,7 +2,7 @@
 // records. What comes out must be the buffer, repeated, at the volume set.
 #include "platform/WaveOut.h"
 #include "audio/WaveOutUtils.h"
-#include "platform/AudioHost.h"
+#include "platform/PortAudioBackend.h"
 #include "platform/Sanitizers.h"
 #include "platform/SndDevices.h"
 #include "tests/support/Faults.h"
@@ -66,7 +66,7 @@ bool WaitFor(const WaveHeader& header, std::uint32_t flag, int timeoutMs) {
 
 class WaveOutTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { audiohost::Start(); }
+    static void SetUpTestSuite() { StartSound(); }
     void SetUp() override {
         ASSERT_GT(GetSndDeviceCountDS(), 0) << "no output device: is the test sound server running?";
         WaveOutSetVolume(WAVE_MAPPER, 0xFFFFFFFFu);
@@ -207,7 +207,7 @@ TEST_F(WaveOutTest, AResetWhoseAbortFailsLeavesTheBufferPlaying) {
     }
     MMRESULT failed = MMSYSERR_NOERROR;
     {
-        const test::Refusing refusing(audiohost::AbortStream);
+        const test::Refusing refusing(portaudiopath::AbortStream);
         failed = out.Reset();
     }
     EXPECT_NE(failed, MMSYSERR_NOERROR);
@@ -236,7 +236,7 @@ TEST_F(WaveOutTest, ACloseThatFailsKeepsTheDeviceOpen) {
     ASSERT_EQ(out.UnprepareHeader(header), MMSYSERR_NOERROR);
     MMRESULT failed = MMSYSERR_NOERROR;
     {
-        const test::Refusing refusing(audiohost::CloseStream);
+        const test::Refusing refusing(portaudiopath::CloseStream);
         failed = out.Close();
     }
     EXPECT_EQ(WaveOutGetErrorText(failed), Pa_GetErrorText(test::kRefusal));
@@ -265,41 +265,41 @@ TEST_F(WaveOutTest, EveryListedDeviceHasANameAndOpens) {
 // device of that name, while other threads read the tables.
 TEST_F(WaveOutTest, ReadingTheDeviceListAgainWaitsForOpenStreamsAndKeepsEveryIdAndName) {
     const Clip clip = NoiseClip(2, 9600, 7);
-    const int count = audiohost::OutputDeviceCount();
+    const int count = portaudiopath::OutputDeviceCount();
     std::vector<std::string> names;
     for (int id = 0; id < count; ++id)
-        names.push_back(audiohost::OutputDeviceName(id));
+        names.push_back(portaudiopath::OutputDeviceName(id));
     {
         WaveOut out;
         ASSERT_EQ(out.Open(WAVE_MAPPER, clip.format), MMSYSERR_NOERROR);
-        EXPECT_FALSE(audiohost::Refresh()) << "the list was read again under an open stream";
+        EXPECT_FALSE(portaudiopath::Refresh()) << "the list was read again under an open stream";
     }
     std::atomic<bool> done{false};
     std::atomic<int> wrongNames{0};
     std::thread reader([&] {
         while (!done.load()) {
             for (int id = 0; id < count; ++id) {
-                if (audiohost::OutputDeviceName(id) != names[static_cast<std::size_t>(id)])
+                if (portaudiopath::OutputDeviceName(id) != names[static_cast<std::size_t>(id)])
                     ++wrongNames;
-                audiohost::OutputDevice(id);
+                portaudiopath::OutputDevice(id);
             }
         }
     });
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(audiohost::Refresh());
+        EXPECT_TRUE(portaudiopath::Refresh());
     done = true;
     reader.join();
     EXPECT_EQ(wrongNames.load(), 0);
-    ASSERT_EQ(audiohost::OutputDeviceCount(), count);
+    ASSERT_EQ(portaudiopath::OutputDeviceCount(), count);
     for (int id = -1; id < count; ++id) {
         SCOPED_TRACE(id);
-        EXPECT_FALSE(audiohost::Unresolved(id));
-        const PaDeviceIndex device = audiohost::OutputDevice(id);
+        EXPECT_FALSE(portaudiopath::Unresolved(id));
+        const PaDeviceIndex device = portaudiopath::OutputDevice(id);
         ASSERT_NE(device, paNoDevice);
-        const auto lock = audiohost::Lock();
+        const auto lock = portaudiopath::Lock();
         const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
         ASSERT_NE(info, nullptr);
-        EXPECT_EQ(info->name, audiohost::OutputDeviceName(id));
+        EXPECT_EQ(info->name, portaudiopath::OutputDeviceName(id));
     }
     const auto recorded = PlayLooped(clip);
     test::ExpectRepeated(Channel(recorded, 0), clip.left);
@@ -311,14 +311,14 @@ TEST_F(WaveOutTest, AnOutputWhoseSinkIsUnloadedIsGoneWhileItsStreamPlaysOn) {
     const char* pcm = std::getenv("MURMEX_TEST_PCM_2");
     ASSERT_NE(pcm, nullptr) << "run inside scripts/testenv.sh";
     int second = -1;
-    for (int id = 0; id < audiohost::OutputDeviceCount(); ++id) {
-        if (audiohost::OutputDeviceName(id) == pcm)
+    for (int id = 0; id < portaudiopath::OutputDeviceCount(); ++id) {
+        if (portaudiopath::OutputDeviceName(id) == pcm)
             second = id;
     }
     ASSERT_GE(second, 0);
     const Clip clip = NoiseClip(2, 9600, 8);
     EXPECT_FALSE(WaveOut::Gone(second, clip.format));
-    EXPECT_TRUE(WaveOut::Gone(audiohost::OutputDeviceCount(), clip.format));
+    EXPECT_TRUE(WaveOut::Gone(portaudiopath::OutputDeviceCount(), clip.format));
     WaveOut out;
     WaveHeader header;
     Prepare(header, clip, WHDR_BEGINLOOP | WHDR_ENDLOOP, kLoopForever);
@@ -347,7 +347,7 @@ TEST(WaveOutQuietTest, StartingTheSoundSystemAndPlayingPrintNothing) {
         {
             const Clip clip = NoiseClip(1, 4800, 6);
             WaveOut out;
-            const bool played = audiohost::Start() && GetSndDeviceCountDS() > 0 &&
+            const bool played = StartSound() && GetSndDeviceCountDS() > 0 &&
                                 out.Open(WAVE_MAPPER, clip.format) == MMSYSERR_NOERROR &&
                                 out.Close() == MMSYSERR_NOERROR;
             std::_Exit(played ? 0 : 1);
@@ -365,7 +365,7 @@ TEST(WaveOutSanitizerTest, ThreadSanitizerSeesTheCallback) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            audiohost::Start();
+            StartSound();
             Clip clip = NoiseClip(1, 4800, 9);
             WaveOut out;
             WaveHeader header;

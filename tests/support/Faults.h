@@ -3,7 +3,7 @@
 // Header-only; the main thread of a test.
 #pragma once
 
-#include "platform/AudioHost.h"
+#include "platform/PortAudioBackend.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "audio/WaveOutThreadPlayWL.h"
 #include "i18n/Help.h"
-#include "platform/AudioHost.h"
+#include "platform/SoundBackend.h"
 
 #include <QApplication>
 #include <QDir>
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
     QApplication app(argc, argv);
     // As the program's start-up does, before any window exists.
-    murmex::platform::audiohost::Start();
+    murmex::platform::StartSound();
     int failed = 0;
     for (const auto& make : murmex::test::Registry()) {
         const std::unique_ptr<QObject> test = make();

@@ -1,9 +1,6 @@
-#include "platform/AudioHost.h"
+#include "platform/PortAudioBackend.h"
 #include "platform/PortAudioLib.h"
 #include "platform/Sanitizers.h"
-#if MURMEX_HAVE_SOUND_SERVER
-#include "platform/SoundServer.h"
-#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +18,7 @@
 #include <cstring>
 #endif
 
-namespace murmex::platform::audiohost {
+namespace murmex::platform::portaudiopath {
 namespace {
 
 struct Host {
@@ -30,11 +27,9 @@ struct Host {
     std::vector<PaDeviceIndex> outputs; // device id -> PortAudio device now, or paNoDevice
     PaDeviceIndex defaultOutput = paNoDevice;
     std::string defaultName;
-    std::thread::id startedOn;
-    bool server = false; // the sound server's path, which keeps its own list
 };
 
-// Published by Start() and replaced by Refresh(); never destroyed.
+// Published at the start and replaced by Refresh(); never destroyed.
 std::atomic<const Host*> g_host{nullptr};
 std::once_flag g_startOnce;
 std::atomic<int> g_openStreams{0};
@@ -98,73 +93,29 @@ void Retire(const Host* host) {
     retired->push_back(host); // under Lock()
 }
 
-bool PortAudioForced() {
-    const char* path = std::getenv("MURMEX_SOUND_PATH");
-    return path && std::string(path) == "portaudio";
-}
-
-#if MURMEX_HAVE_SOUND_SERVER
-// The server's entry for a device id (-1 is the default entry, as 0 is), as last read; `get` picks what of it.
-template <typename Get> std::string ServerOutput(int deviceId, Get get) {
-    const auto outputs = soundserver::Outputs();
-    const int at = deviceId == -1 ? 0 : deviceId;
-    if (at < 0 || at >= static_cast<int>(outputs->size()))
-        return {};
-    return get((*outputs)[static_cast<std::size_t>(at)]);
-}
+// Reads the list at start; false when PortAudio cannot be used.
+bool ReadAtStart() {
+    auto* host = new Host;
+#if defined(__unix__)
+    // JACK's client library tries to launch a server it cannot find; asking it not to saves time.
+    setenv("JACK_NO_START_SERVER", "1", 0);
 #endif
+    const auto lock = Lock();
+    QuietStderr quiet;
+    if (portaudio::Load() && portaudio::Pa().Initialize() == paNoError) {
+        host->started = true;
+        for (auto& [device, name] : ListOutputs()) {
+            host->outputs.push_back(device);
+            host->names.push_back(std::move(name));
+        }
+        ReadDefault(*host);
+    }
+    ReleaseProbingMemory();
+    g_host.store(host, std::memory_order_release);
+    return host->started;
+}
 
 } // namespace
-
-bool Start() {
-    std::call_once(g_startOnce, [] {
-        auto* host = new Host;
-        host->startedOn = std::this_thread::get_id();
-#if MURMEX_HAVE_SOUND_SERVER
-        if (!PortAudioForced() && soundserver::Start("Murmex", "murmex")) {
-            host->started = true;
-            host->server = true;
-            g_host.store(host, std::memory_order_release);
-            return;
-        }
-#endif
-#if defined(__unix__)
-        // JACK's client library tries to launch a server it cannot find; asking it not to saves time.
-        setenv("JACK_NO_START_SERVER", "1", 0);
-#endif
-        const auto lock = Lock();
-        QuietStderr quiet;
-        if (portaudio::Load() && portaudio::Pa().Initialize() == paNoError) {
-            host->started = true;
-            for (auto& [device, name] : ListOutputs()) {
-                host->outputs.push_back(device);
-                host->names.push_back(std::move(name));
-            }
-            ReadDefault(*host);
-        }
-        ReleaseProbingMemory();
-        g_host.store(host, std::memory_order_release);
-    });
-    return Current()->started;
-}
-
-bool OnSoundServer() {
-    const Host* host = Current();
-    return host && host->server;
-}
-
-bool OutputsPending() {
-#if MURMEX_HAVE_SOUND_SERVER
-    return OnSoundServer() && !soundserver::Answered();
-#else
-    return false;
-#endif
-}
-
-std::thread::id StartedOn() {
-    const Host* host = Current();
-    return host ? host->startedOn : std::thread::id();
-}
 
 std::unique_lock<std::mutex> Lock() {
     return std::unique_lock<std::mutex>(Calls());
@@ -172,10 +123,6 @@ std::unique_lock<std::mutex> Lock() {
 
 int OutputDeviceCount() {
     const Host* host = Current();
-#if MURMEX_HAVE_SOUND_SERVER
-    if (host && host->server)
-        return static_cast<int>(soundserver::Outputs()->size());
-#endif
     return host ? static_cast<int>(host->outputs.size()) : 0;
 }
 
@@ -192,18 +139,14 @@ PaDeviceIndex OutputDevice(int deviceId) {
 
 bool Unresolved(int deviceId) {
     const Host* host = Current();
-    return host && host->started && !host->server && deviceId >= -1 &&
-           deviceId < static_cast<int>(host->names.size()) && OutputDevice(deviceId) == paNoDevice;
+    return host && host->started && deviceId >= -1 && deviceId < static_cast<int>(host->names.size()) &&
+           OutputDevice(deviceId) == paNoDevice;
 }
 
 std::string OutputDeviceName(int deviceId) {
     const Host* host = Current();
     if (!host)
         return {};
-#if MURMEX_HAVE_SOUND_SERVER
-    if (host->server)
-        return ServerOutput(deviceId, [](const soundserver::Output& output) { return output.name; });
-#endif
     if (deviceId == -1)
         return host->defaultName;
     if (deviceId < 0 || deviceId >= static_cast<int>(host->names.size()))
@@ -211,31 +154,12 @@ std::string OutputDeviceName(int deviceId) {
     return host->names[static_cast<std::size_t>(deviceId)];
 }
 
-std::string OutputDeviceKey(int deviceId) {
-    const Host* host = Current();
-    if (!host)
-        return {};
-#if MURMEX_HAVE_SOUND_SERVER
-    if (host->server)
-        return ServerOutput(deviceId, [](const soundserver::Output& output) { return output.key; });
-#endif
-    return OutputDeviceName(deviceId);
-}
-
-int OutputDeviceOfKey(const std::string& key) {
+int DeviceOfKey(const std::string& key) {
+    if (key == kDefaultOutputKey)
+        return -1;
     const Host* host = Current();
     if (!host || key.empty())
         return -2;
-#if MURMEX_HAVE_SOUND_SERVER
-    if (host->server) {
-        const auto outputs = soundserver::Outputs();
-        for (std::size_t i = 0; i < outputs->size(); ++i) {
-            if ((*outputs)[i].key == key)
-                return static_cast<int>(i);
-        }
-        return -2;
-    }
-#endif
     for (std::size_t i = 0; i < host->names.size(); ++i) {
         if (host->names[i] == key)
             return static_cast<int>(i);
@@ -243,36 +167,9 @@ int OutputDeviceOfKey(const std::string& key) {
     return -2;
 }
 
-bool StandsForDefault(int deviceId) {
-#if MURMEX_HAVE_SOUND_SERVER
-    return OnSoundServer() && deviceId >= 0 && OutputDeviceKey(deviceId) == soundserver::kDefaultKey;
-#else
-    (void)deviceId;
-    return false;
-#endif
-}
-
-void SetChangeObserver(std::function<void()> observer) {
-#if MURMEX_HAVE_SOUND_SERVER
-    if (OnSoundServer())
-        soundserver::SetOutputsObserver(std::move(observer));
-#else
-    (void)observer;
-#endif
-}
-
-void SetDefaultOutputLabel(const std::string& label) {
-#if MURMEX_HAVE_SOUND_SERVER
-    if (OnSoundServer())
-        soundserver::SetDefaultLabel(label);
-#else
-    (void)label;
-#endif
-}
-
 bool Refresh() {
     const Host* old = Current();
-    if (!old || !old->started || old->server)
+    if (!old || !old->started)
         return false;
     const auto lock = Lock();
     if (g_openStreams.load() > 0)
@@ -324,6 +221,51 @@ int OpenStreams() {
     return g_openStreams.load();
 }
 
+namespace {
+
+// Device ids are positions in the list read at the start; an output's key is its name there.
+class Backend final : public SoundBackend {
+public:
+    std::vector<SoundOutput> Outputs() const override {
+        std::vector<SoundOutput> outputs;
+        for (int id = 0; id < OutputDeviceCount(); ++id) {
+            std::string name = OutputDeviceName(id);
+            outputs.push_back({name, name});
+        }
+        return outputs;
+    }
+    SoundOutput DefaultOutput() const override { return {kDefaultOutputKey, OutputDeviceName(-1)}; }
+    bool Listed(const std::string& key) const override {
+        const int id = DeviceOfKey(key);
+        return id >= -1 && OutputDevice(id) != paNoDevice;
+    }
+    bool CanOpen(const std::string& key, const WaveFormatEx& format) override {
+        const int id = DeviceOfKey(key);
+        return id >= -1 && !Gone(id, format);
+    }
+    std::unique_ptr<WaveOut::Device> Open(const std::string& key, const WaveFormatEx& format, const std::string&,
+                                          MMRESULT& error) override {
+        const int id = DeviceOfKey(key);
+        if (id < -1) {
+            error = MMSYSERR_BADDEVICEID;
+            return nullptr;
+        }
+        return OpenDevice(id, format, error);
+    }
+    std::string ErrorText(MMRESULT code) const override { return portaudiopath::ErrorText(code); }
+    bool Unresolved(const std::string& key) const override { return portaudiopath::Unresolved(DeviceOfKey(key)); }
+    bool ReadOutputsAgain() override { return Refresh(); }
+    int OpenStreams() const override { return portaudiopath::OpenStreams(); }
+};
+
+} // namespace
+
+std::unique_ptr<SoundBackend> StartBackend() {
+    if (!ReadAtStart())
+        return nullptr;
+    return std::make_unique<Backend>();
+}
+
 #if defined(__unix__)
 QuietStderr::QuietStderr() {
     std::fflush(stderr);
@@ -348,4 +290,4 @@ QuietStderr::QuietStderr() = default;
 QuietStderr::~QuietStderr() = default;
 #endif
 
-} // namespace murmex::platform::audiohost
+} // namespace murmex::platform::portaudiopath
