@@ -3,20 +3,19 @@
 // waits for a stop request (which wakes it at once) or the end of the buffer (the stream wakes it, or, on a
 // stream that cannot, it looks every 100 ms);
 // then it resets and closes the device and leaves the list of live players by itself. A device that
-// would not stop or close may still read the player's buffer: the player then shows why and is never
-// freed.
+// would not stop or close may still read the player's buffer: the player then shows why, and the buffer is
+// kept for the life of the process.
 //
 // An endless loop whose output goes away (its sound server ends, the device is removed) is closed and
 // opened again every second until it is back or a stop comes; a stream that fails as soon as it is opened
 // (it will not start) is opened again a second after, not at once. When a chosen output (not the default one)
 // has not come back within ten seconds, the loop plays on the default output meanwhile, and goes back to
-// the chosen one as soon as it can be opened again; it is looked for every second, by the name it had
-// at start. A sound server that moves the streams of an output that went away to another output keeps
-// them playing, and never moves them back: a chosen output is therefore also looked for every second
-// while it plays, and a stream whose output is not there any more counts as played elsewhere meanwhile,
-// until the output is back and the loop moves to it. An output the user moves the stream to in the desktop's
-// mixer is the chosen one from then on. An output that is away for less than a second may be missed by the
-// looks, and its stream then stays where the server has put it. Each loss gives one warning on stderr,
+// the chosen one as soon as the sound backend says it can be opened again (platform/SoundBackend.h: the
+// backend looks for it, by its key). A sound server that moves the streams of an output that went away to
+// another output keeps them playing: the backend then says that the stream plays elsewhere meanwhile, until
+// the output is back and the stream is moved back to it, or opened on it again. The pauses are timed by the
+// backend's clock. An output the user moves the stream to in the desktop's
+// mixer is the chosen one from then on. Each loss gives one warning on stderr,
 // one when the loop plays elsewhere meanwhile, and one for the return, and no error shown; the same three go to the
 // notice callback.
 //
@@ -72,30 +71,26 @@ private:
     void Terminate();
     bool PredecessorEnding() const;
     void WaitForPredecessors();
-    bool ReadWave();
     // Lost: the stream has ended by itself. Displaced: the chosen output is not there, but the stream plays
-    // on (the sound server moved it). ChosenBack: the chosen output can be opened again while the loop plays
-    // elsewhere.
+    // on elsewhere. ChosenBack: the chosen output can be opened again while the loop plays elsewhere.
     enum class Ending { StoppedOrDone, Lost, Displaced, ChosenBack };
-    // Where the open stream plays: on the chosen output, on it though the output has gone (the server plays
-    // it elsewhere), or on the default output meanwhile.
+    // Where the open stream plays: on the chosen output, on it though the output has gone (it plays elsewhere
+    // meanwhile), or on the default output meanwhile.
     enum class Where { Chosen, Displaced, Fallback };
 
     // False when the device would not let go of the buffer, which it may then still read.
     bool Play();
     bool StartPlaying(platform::WaveOut& device);
     Ending PlayUntilStopped(platform::WaveOut& device);
-    bool LookForChosen();
     void FollowUsersMove(const platform::WaveOut& device);
     void ReleaseLost(std::unique_ptr<platform::WaveOut>& device);
     bool Reopen(platform::WaveOut& device);
-    bool OpenChosen(platform::WaveOut& device);
-    bool WaitUnlessStopped(std::chrono::steady_clock::duration interval);
-    bool RefreshUnlessStopped();
-    int ChosenId() const;
+    bool WaitUntil(std::chrono::steady_clock::time_point deadline, bool wakeable);
+    void KeepBuffer();
     void Wake();
     void NoteLoss();
     void NotePlayingElsewhere(const char* where);
+    void NoteBack();
     void Tell(const char* warning, const QString& notice);
     void ShowError();
 
@@ -117,16 +112,16 @@ private:
     // The rest belongs to the player's thread.
     const std::string m_title;
     std::string m_chosenName;     // the output's name at start, or the one the user moved the sound to since
-    std::string m_chosenKey;      // and what finds it again, should its id change
+    std::string m_chosenKey;      // and what finds it again, wherever it is in the list
     bool m_chosenDefault = false; // the default output, wherever it is, is the chosen one
     bool m_events = false;        // the open stream wakes the player when something happens to it
     Where m_where = Where::Chosen;
     bool m_outputLost = false;    // warned of, and not back yet
     bool m_elsewhereTold = false; // playing elsewhere warned of, since the loss
+    // On the sound backend's clock.
     std::chrono::steady_clock::time_point m_lostAt;
-    std::chrono::steady_clock::time_point m_lastLook;
-    std::chrono::steady_clock::time_point m_lastRefresh;
     std::chrono::steady_clock::time_point m_openedAt; // of the stream last handed the clip
+    std::atomic<bool> m_chosenBack{false};            // the backend says the chosen output may be back
     std::atomic<bool> m_terminated{false};
     bool m_woken = false; // under the wake-up lock
     std::mutex m_wakeMutex;

@@ -245,16 +245,13 @@ public:
     }
     std::unique_ptr<WaveOut::Device> Open(const std::string& key, const WaveFormatEx& format, const std::string&,
                                           MMRESULT& error) override {
-        const int id = DeviceOfKey(key);
-        if (id < -1) {
-            error = MMSYSERR_BADDEVICEID;
-            return nullptr;
-        }
-        return OpenDevice(id, format, error);
+        return OpenDevice(key, format, error);
     }
     std::string ErrorText(MMRESULT code) const override { return portaudiopath::ErrorText(code); }
-    bool Unresolved(const std::string& key) const override { return portaudiopath::Unresolved(DeviceOfKey(key)); }
-    bool ReadOutputsAgain() override { return Refresh(); }
+    void AwaitOutput(const void* owner, const std::string& key, const WaveFormatEx& format,
+                     std::function<void()> wake) override {
+        Await(owner, key, format, std::move(wake));
+    }
     int OpenStreams() const override { return portaudiopath::OpenStreams(); }
 };
 

@@ -63,10 +63,31 @@ bool Refresh();
 void CountOpenStream(int change);
 int OpenStreams();
 
-// The stream on `deviceId`, the probe of it, and the text of an error code (WaveOutPortAudio.cpp).
-std::unique_ptr<WaveOut::Device> OpenDevice(int deviceId, const WaveFormatEx& format, MMRESULT& error);
+// The stream on the output of `key`, the probe of an output, and the text of an error code (WaveOutPortAudio.cpp).
+std::unique_ptr<WaveOut::Device> OpenDevice(const std::string& key, const WaveFormatEx& format, MMRESULT& error);
 bool Gone(int deviceId, const WaveFormatEx& format);
 std::string ErrorText(MMRESULT code);
+
+// PortAudio never says that an output went away while its stream plays on (a sound server behind ALSA moves the
+// stream elsewhere), nor that one came back: the watcher looks (PortAudioWatch.cpp). Its thread runs only while
+// there is something to look after. Every second it probes the output of each watched stream and each awaited
+// output; while an awaited output cannot be opened and no stream is open, it reads the list again, at most every
+// kRefreshEvery.
+struct Watched {
+    std::string key;
+    WaveFormatEx format;
+    // OnOutput, Elsewhere once a probe found the output not there, Returned once a later one found it back.
+    std::atomic<WaveOut::Placement> where{WaveOut::Placement::OnOutput};
+};
+void Watch(const std::shared_ptr<Watched>& stream);
+void Unwatch(const std::shared_ptr<Watched>& stream);
+// `wake` is called while the watcher holds its lock, so that once a call with an empty key returns, no call of the
+// owner's `wake` is running.
+void Await(const void* owner, const std::string& key, const WaveFormatEx& format, std::function<void()> wake);
+// Reads the list again when the last reading is older than kRefreshEvery and `key` is worth it: a listed output
+// that cannot be opened where the list says, or one the last reading did not find. True when it was read.
+bool RefreshFor(const std::string& key);
+inline constexpr std::chrono::seconds kRefreshEvery{5};
 
 // Replacements of PortAudio's calls that start a stream, that stop it at once and that close it; null
 // (PortAudio's own) unless a test puts one in place to make them fail. A replacement must be in place before

@@ -7,14 +7,6 @@
 namespace murmex::platform {
 namespace {
 
-// The output at `index` in the list in use, or an empty one.
-SoundOutput OutputAt(int index) {
-    const std::vector<SoundOutput> outputs = Sound().Outputs();
-    if (index < 0 || index >= static_cast<int>(outputs.size()))
-        return {};
-    return outputs[static_cast<std::size_t>(index)];
-}
-
 const char* Handed(std::string text, SndStringHandle* handle) {
     auto* held = new std::string(std::move(text));
     *handle = held;
@@ -28,15 +20,15 @@ int GetSndDeviceCountDS() {
 }
 
 const char* GetSndDeviceNameDS(int index, SndStringHandle* handle) {
-    return Handed(OutputAt(index).name, handle);
+    return Handed(OutputOf(index >= 0 ? index : -2).name, handle);
 }
 
 const char* GetSndDeviceKeyDS(int index, SndStringHandle* handle) {
-    return Handed(OutputAt(index).key, handle);
+    return Handed(OutputOf(index >= 0 ? index : -2).key, handle);
 }
 
 bool IsSndDeviceDefaultDS(int index) {
-    return index >= 0 && OutputAt(index).key == kDefaultOutputKey;
+    return index >= 0 && OutputOf(index).key == kDefaultOutputKey;
 }
 
 void DSFreeString(SndStringHandle handle) {

@@ -85,6 +85,27 @@ std::thread::id SoundStartedOn() {
     return g_ran.load() ? g_startedOn : std::thread::id();
 }
 
+SoundOutput OutputOf(int deviceId) {
+    const SoundBackend& sound = Sound();
+    if (deviceId == -1)
+        return sound.DefaultOutput();
+    const std::vector<SoundOutput> outputs = sound.Outputs();
+    if (deviceId < 0 || deviceId >= static_cast<int>(outputs.size()))
+        return {};
+    return outputs[static_cast<std::size_t>(deviceId)];
+}
+
+SoundOutput OutputOfKey(const std::string& key) {
+    const SoundBackend& sound = Sound();
+    if (key == kDefaultOutputKey && sound.DefaultOutput().key == key)
+        return sound.DefaultOutput();
+    for (const SoundOutput& output : sound.Outputs()) {
+        if (output.key == key)
+            return output;
+    }
+    return {key, {}};
+}
+
 void UseSoundBackend(std::unique_ptr<SoundBackend> backend) {
     g_backend.store(backend.release());
 }

@@ -65,16 +65,12 @@ public:
     // empty one ends the calls, and once this returns no call of the one before is still running.
     virtual void SetChangeObserver(std::function<void()> /*observer*/) {}
 
-    // True when `key` named an output at the start that the last reading of the list did not find (read while
-    // it was away); ReadOutputsAgain() then reads the list again, slowly, when no stream is open. Ways that
-    // follow their outputs by themselves need neither.
-    virtual bool Unresolved(const std::string& /*key*/) const { return false; }
-    virtual bool ReadOutputsAgain() { return false; }
-
-    // A player waiting for `key` to come back wants `wake` called when it may have: the way reads its list
-    // again or looks for the output as it needs to. `wake` is called on another thread and must return at once;
-    // an empty key ends the waiting. One entry per `owner`.
-    virtual void AwaitOutput(const void* /*owner*/, const std::string& /*key*/, std::function<void()> /*wake*/) {}
+    // A player waiting for the output of `key` to come back wants `wake` called whenever it can be opened again;
+    // the way looks for it (and reads its list again) as it needs to. `wake` is called on another thread and must
+    // return at once. One entry per `owner`; an empty key ends it, and once that call has returned no call of
+    // the owner's `wake` is running.
+    virtual void AwaitOutput(const void* /*owner*/, const std::string& /*key*/, const WaveFormatEx& /*format*/,
+                             std::function<void()> /*wake*/) {}
 
     // The clock the players' pauses are timed by, and their wait on their own condition until `deadline` of it
     // (or a notification). Real time, unless a test drives it.
@@ -95,6 +91,11 @@ SoundBackend& Sound();
 
 // The thread that ran StartSound(), or a default id while nothing has.
 std::thread::id SoundStartedOn();
+
+// The output a device id names in the list in use now (-1: the default output), or an empty one.
+SoundOutput OutputOf(int deviceId);
+// The output of `key` in that list, or one with an empty name when none is listed.
+SoundOutput OutputOfKey(const std::string& key);
 
 // Puts `backend` in place of whatever StartSound() would pick, for the rest of the process; call it before
 // anything plays.

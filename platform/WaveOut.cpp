@@ -28,40 +28,16 @@ bool ValidFormat(const WaveFormatEx& f) {
            f.nBlockAlign == f.nChannels * 2 && f.nSamplesPerSec > 0 && f.nSamplesPerSec <= 768000;
 }
 
-// The output a device id names now (-1: the default output), or an empty key.
 std::string KeyOf(int deviceId) {
-    const SoundBackend& sound = Sound();
-    if (deviceId == WAVE_MAPPER)
-        return sound.DefaultOutput().key;
-    const std::vector<SoundOutput> outputs = sound.Outputs();
-    if (deviceId < 0 || deviceId >= static_cast<int>(outputs.size()))
-        return {};
-    return outputs[static_cast<std::size_t>(deviceId)].key;
+    return OutputOf(deviceId).key;
 }
 
-// Why a device id cannot be used, or MMSYSERR_NOERROR with the output's key.
-MMRESULT CheckDevice(int deviceId, std::string& key) {
-    key = KeyOf(deviceId);
+// Why a device id cannot be used, or MMSYSERR_NOERROR.
+MMRESULT CheckDevice(int deviceId) {
+    const std::string key = KeyOf(deviceId);
     if (!key.empty() && Sound().Listed(key))
         return MMSYSERR_NOERROR;
     return deviceId == WAVE_MAPPER ? MMSYSERR_NODRIVER : MMSYSERR_BADDEVICEID;
-}
-
-MMRESULT CheckDevice(int deviceId) {
-    std::string key;
-    return CheckDevice(deviceId, key);
-}
-
-// A stream that would not stop or close may still call back into its device, so the device is never
-// freed; it stays reachable here until the process ends.
-void Keep(std::unique_ptr<WaveOut::Device> device) {
-    struct Kept {
-        std::mutex mutex;
-        std::vector<std::unique_ptr<WaveOut::Device>> devices;
-    };
-    static auto* kept = new Kept;
-    const std::lock_guard lock(kept->mutex);
-    kept->devices.push_back(std::move(device));
 }
 
 } // namespace
@@ -82,6 +58,16 @@ void TakeProgramOutput(const std::string& key) {
     outside.news = true;
 }
 
+void KeepForLife(std::shared_ptr<const void> what) {
+    struct Kept {
+        std::mutex mutex;
+        std::vector<std::shared_ptr<const void>> things;
+    };
+    static auto* kept = new Kept;
+    const std::lock_guard lock(kept->mutex);
+    kept->things.push_back(std::move(what));
+}
+
 WaveOut::WaveOut() = default;
 
 WaveOut::~WaveOut() {
@@ -89,7 +75,7 @@ WaveOut::~WaveOut() {
         return;
     Reset();
     if (Close() != MMSYSERR_NOERROR)
-        Keep(std::move(m_device));
+        KeepForLife(std::shared_ptr<Device>(std::move(m_device)));
 }
 
 bool WaveOut::IsOpen() const {
@@ -117,9 +103,18 @@ MMRESULT WaveOut::Open(int deviceId, const WaveFormatEx& format, const std::stri
         return MMSYSERR_ERROR;
     if (!ValidFormat(format))
         return WAVERR_BADFORMAT;
-    std::string key;
-    if (const MMRESULT refused = CheckDevice(deviceId, key))
-        return refused;
+    // Whether the output is there is the way's to say: it may find it again first.
+    const std::string key = KeyOf(deviceId);
+    if (key.empty())
+        return deviceId == WAVE_MAPPER ? MMSYSERR_NODRIVER : MMSYSERR_BADDEVICEID;
+    return OpenOutput(key, format, title);
+}
+
+MMRESULT WaveOut::OpenOutput(const std::string& key, const WaveFormatEx& format, const std::string& title) {
+    if (m_device)
+        return MMSYSERR_ERROR;
+    if (!ValidFormat(format))
+        return WAVERR_BADFORMAT;
     MMRESULT error = MMSYSERR_NOERROR;
     m_device = Sound().Open(key, format, title, error);
     return m_device ? MMSYSERR_NOERROR : error;

@@ -65,7 +65,7 @@ struct WaveHeader {
 class WaveOut {
 public:
     WaveOut();
-    // Resets and closes a device still open. A device whose stream would not stop or close is never freed,
+    // Resets and closes a device still open. A device whose stream would not stop or close is kept for life,
     // for the stream may still call into it; its buffer and header are then the owner's to keep alive.
     ~WaveOut();
     WaveOut(const WaveOut&) = delete;
@@ -75,6 +75,8 @@ public:
     // the audio host has started there is no device. `title` names what plays where the desktop shows the
     // program's streams.
     MMRESULT Open(int deviceId, const WaveFormatEx& format, const std::string& title = {});
+    // Alike, on the output that `key` names (platform/SoundBackend.h), wherever it is in the list now.
+    MMRESULT OpenOutput(const std::string& key, const WaveFormatEx& format, const std::string& title = {});
     MMRESULT PrepareHeader(WaveHeader& header);
     // One buffer at a time: a second write while one is queued gives WAVERR_STILLPLAYING.
     MMRESULT Write(WaveHeader& header);
@@ -101,9 +103,9 @@ public:
     static bool Gone(int deviceId, const WaveFormatEx& format);
 
     // Where the open stream plays: on the output it was opened on; elsewhere meanwhile, because that output is
-    // away (the sound server moved the stream, and moves it back once the output returns); or unknown, when
-    // only Gone() can tell.
-    enum class Placement { OnOutput, Elsewhere, Unknown };
+    // away (the sound server moved the stream, and moves it back once the output returns); elsewhere while the
+    // output is back, when only a new Open returns to it; or unknown (no stream).
+    enum class Placement { OnOutput, Elsewhere, Returned, Unknown };
     Placement WhereItPlays() const;
 
     // The key of the output the user last moved the open stream to (in the desktop's mixer), or an empty text.
@@ -134,6 +136,9 @@ bool WaveOutTakeOutsideVolume(std::uint32_t& volume);
 // True, with the output's key, once after the user moved the program's sound to another output outside the
 // program (in the desktop's mixer).
 bool WaveOutTakeOutsideOutput(std::string& key);
+
+// Keeps `what` until the process ends: what a stream that would not stop or close may still read or write.
+void KeepForLife(std::shared_ptr<const void> what);
 
 // Streams open right now, over all WaveOut objects (for tests and diagnostics).
 int WaveOutOpenStreams();

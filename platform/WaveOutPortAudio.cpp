@@ -44,10 +44,13 @@ struct PortAudioDevice final : WaveOut::Device {
     double sampleRate = 0;
     double lastSampleHeardAt = -1; // stream time at which the last sample reaches the listener
 
+    std::shared_ptr<Watched> watched; // null on the default output, which never goes elsewhere
+
     MMRESULT Play(WaveHeader& queued, std::uint64_t plays) override;
     MMRESULT Stop() override;
     MMRESULT Release() override;
     bool Ended() const override;
+    WaveOut::Placement Where() const override { return watched ? watched->where.load() : WaveOut::Placement::OnOutput; }
 };
 
 // Copies `count` frames from the play position, applying the left/right volume; a mono clip goes to
@@ -162,8 +165,11 @@ MMRESULT PortAudioDevice::Release() {
         const auto lock = Lock();
         error = Replaced(CloseStream, portaudio::Pa().CloseStream)(stream);
     }
-    if (error == paNoError)
+    if (error == paNoError) {
         CountOpenStream(-1);
+        if (watched)
+            Unwatch(watched);
+    }
     return FromPortAudio(error);
 }
 
@@ -173,9 +179,7 @@ MMRESULT CheckDevice(int deviceId) {
     return deviceId == WAVE_MAPPER ? MMSYSERR_NODRIVER : MMSYSERR_BADDEVICEID;
 }
 
-} // namespace
-
-std::unique_ptr<WaveOut::Device> OpenDevice(int deviceId, const WaveFormatEx& format, MMRESULT& error) {
+std::unique_ptr<WaveOut::Device> Open(int deviceId, const WaveFormatEx& format, MMRESULT& error) {
     if ((error = CheckDevice(deviceId)))
         return nullptr;
     auto device = std::make_unique<PortAudioDevice>();
@@ -192,6 +196,28 @@ std::unique_ptr<WaveOut::Device> OpenDevice(int deviceId, const WaveFormatEx& fo
     if (error)
         return nullptr;
     CountOpenStream(+1);
+    return device;
+}
+
+} // namespace
+
+std::unique_ptr<WaveOut::Device> OpenDevice(const std::string& key, const WaveFormatEx& format, MMRESULT& error) {
+    const int id = DeviceOfKey(key);
+    if (id < -1) {
+        error = MMSYSERR_BADDEVICEID;
+        return nullptr;
+    }
+    auto device = Open(id, format, error);
+    // The list may have been read while the output was away: it is read again first.
+    if (!device && Unresolved(id) && RefreshFor(key))
+        device = Open(DeviceOfKey(key), format, error);
+    if (device && key != kDefaultOutputKey) {
+        auto& opened = static_cast<PortAudioDevice&>(*device);
+        opened.watched = std::make_shared<Watched>();
+        opened.watched->key = key;
+        opened.watched->format = format;
+        Watch(opened.watched);
+    }
     return device;
 }
 

@@ -386,7 +386,7 @@ std::string ErrorText(MMRESULT code) {
     return {};
 }
 
-class Backend final : public SoundBackend {
+class Backend final : public SoundBackend, public soundserver::Listener {
 public:
     std::vector<SoundOutput> Outputs() const override {
         std::vector<SoundOutput> outputs;
@@ -412,6 +412,32 @@ public:
     void SetChangeObserver(std::function<void()> observer) override {
         soundserver::SetOutputsObserver(std::move(observer));
     }
+    void AwaitOutput(const void* owner, const std::string& key, const WaveFormatEx&,
+                     std::function<void()> wake) override {
+        const soundserver::Lock lock;
+        m_awaited.erase(
+            std::remove_if(m_awaited.begin(), m_awaited.end(), [&](const Awaiting& a) { return a.owner == owner; }),
+            m_awaited.end());
+        if (!key.empty())
+            m_awaited.push_back({owner, key, std::move(wake)});
+    }
+
+private:
+    // The server tells of every output that comes; an awaited one is told on at once.
+    bool OutputsRead(bool changed) override {
+        for (const Awaiting& a : m_awaited) {
+            if (changed && !Gone(a.key))
+                a.wake();
+        }
+        return false;
+    }
+
+    struct Awaiting {
+        const void* owner;
+        std::string key;
+        std::function<void()> wake;
+    };
+    std::vector<Awaiting> m_awaited; // under soundserver::Lock
 };
 
 } // namespace
@@ -419,7 +445,10 @@ public:
 std::unique_ptr<SoundBackend> StartBackend() {
     if (!soundserver::Start("Murmex", "murmex"))
         return nullptr;
-    return std::make_unique<Backend>();
+    auto backend = std::make_unique<Backend>();
+    const soundserver::Lock lock;
+    soundserver::AddListener(backend.get());
+    return backend;
 }
 
 } // namespace murmex::platform::serverpath
