@@ -1,6 +1,8 @@
-// A player's life around its playing: its start, the live-player list, the stops and the wait for its
-// predecessors on the same device.
+// A player's life around its playing: its start, the live-player list, the stops, the wait for its
+// predecessors on the same device, and what it tells of its output.
 #include "audio/WaveOutThreadPlayWL.h"
+
+#include <QtGlobal>
 
 #include <chrono>
 #include <thread>
@@ -128,6 +130,35 @@ void TWOThread::Terminate() {
 void TWOThread::ShowError() {
     if (m_showError)
         m_showError(FErrorMsg);
+}
+
+void TWOThread::NoteLoss() {
+    if (m_outputLost)
+        return;
+    m_outputLost = true;
+    m_elsewhereTold = false;
+    m_lostAt = platform::Sound().Now();
+    Tell("was lost; trying to open it again every second", QStringLiteral("output lost: "));
+}
+
+void TWOThread::NotePlayingElsewhere(const char* where) {
+    if (m_elsewhereTold)
+        return;
+    m_elsewhereTold = true;
+    Tell(where, QStringLiteral("output elsewhere meanwhile: "));
+}
+
+void TWOThread::NoteBack() {
+    Tell("is back", QStringLiteral("output back: "));
+    m_outputLost = false;
+    m_elsewhereTold = false;
+}
+
+// One warning on stderr, and the same news for the notice callback.
+void TWOThread::Tell(const char* warning, const QString& notice) {
+    qWarning("Murmex: the sound output \"%s\" %s.", m_chosenName.c_str(), warning);
+    if (m_notice)
+        m_notice(notice + QString::fromStdString(m_chosenName));
 }
 
 void TWOThread::TerminateAll(const std::optional<std::int32_t>& deviceId) {

@@ -3,8 +3,6 @@
 #include "audio/WaveOutUtils.h"
 #include "platform/SoundBackend.h"
 
-#include <QtGlobal>
-
 namespace murmex::audio {
 namespace {
 
@@ -55,7 +53,7 @@ bool TWOThread::Play() {
             NoteLoss();
         ReleaseLost(device);
         const bool reopened = Reopen(*device);
-        if (m_where != Where::Fallback)
+        if (m_where != Where::Fallback || !reopened)
             platform::Sound().AwaitOutput(this, {}, FWaveFormat, {});
         if (!reopened)
             return true;
@@ -115,9 +113,9 @@ TWOThread::Ending TWOThread::PlayUntilStopped(WaveOut& device) {
         // Not under the wake-up lock: a stop on the interface thread must never wait for a sound call.
         if (!FLoop || m_terminated.load())
             continue;
+        FollowUsersMove(device);
         if (device.Lost())
             return Ending::Lost;
-        FollowUsersMove(device);
         const WaveOut::Placement placement = device.WhereItPlays();
         if (m_where == Where::Chosen && placement == WaveOut::Placement::Elsewhere)
             return Ending::Displaced;
@@ -191,35 +189,6 @@ bool TWOThread::WaitUntil(platform::SoundBackend::Clock::time_point deadline, bo
         sound.WaitUntil(m_wake, lock, deadline);
     m_woken = false;
     return !m_terminated.load();
-}
-
-void TWOThread::NoteLoss() {
-    if (m_outputLost)
-        return;
-    m_outputLost = true;
-    m_elsewhereTold = false;
-    m_lostAt = platform::Sound().Now();
-    Tell("was lost; trying to open it again every second", QStringLiteral("output lost: "));
-}
-
-void TWOThread::NotePlayingElsewhere(const char* where) {
-    if (m_elsewhereTold)
-        return;
-    m_elsewhereTold = true;
-    Tell(where, QStringLiteral("output elsewhere meanwhile: "));
-}
-
-void TWOThread::NoteBack() {
-    Tell("is back", QStringLiteral("output back: "));
-    m_outputLost = false;
-    m_elsewhereTold = false;
-}
-
-// One warning on stderr, and the same news for the notice callback.
-void TWOThread::Tell(const char* warning, const QString& notice) {
-    qWarning("Murmex: the sound output \"%s\" %s.", m_chosenName.c_str(), warning);
-    if (m_notice)
-        m_notice(notice + QString::fromStdString(m_chosenName));
 }
 
 } // namespace murmex::audio

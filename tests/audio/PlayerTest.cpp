@@ -5,6 +5,7 @@
 #include "audio/WaveOutUtils.h"
 #include "platform/PortAudioBackend.h"
 #include "platform/WaveOut.h"
+#include "tests/support/FakeSound.h"
 #include "tests/support/Faults.h"
 #include "tests/support/Monitor.h"
 #include "tests/support/RiffBytes.h"
@@ -263,11 +264,13 @@ TEST(PlayerEndTest, ADeviceThatWouldNotCloseIsShownWithItsText) {
 // same output again once the server is back and plays the clip on, with one warning for the loss and one
 // for the return on stderr and no error shown.
 class PlayerLossTest : public PlayerTest {
-protected:
+public:
     static int Threads() {
         return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
                                               std::filesystem::directory_iterator()));
     }
+
+protected:
     static int Count(const std::string& text, const std::string& what) {
         int count = 0;
         for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
@@ -333,61 +336,6 @@ TEST_F(PlayerLossTest, TheClipIsHeardAgainOnceTheServerIsBackWithOneWarningEach)
     ExpectQuickStop("alive");
 }
 
-TEST_F(PlayerLossTest, AStopEndsThePlayerAtOnceWhileTheServerIsAwayOrReturning) {
-    const TestClip clip = NoiseItem(1, 4800, 22);
-    for (const bool returning : {false, true}) {
-        SCOPED_TRACE(returning ? "returning" : "away");
-        ASSERT_TRUE(StartHeard(clip, m_presented.Presenter()));
-        const auto lost = std::chrono::steady_clock::now();
-        test::SoundServerAway away;
-        ExpectLossNoticed(lost);
-        if (returning)
-            away.Return(); // the player may be opening the output again right now
-        ExpectQuickStop(returning ? "returning" : "away");
-    }
-    EXPECT_TRUE(m_presented.Messages().empty());
-}
-
-// A loop whose stream will not start has lost its output, and is opened again: a second after the last open,
-// not at once. Three starts therefore span at least two seconds, however fast or slow the machine.
-TEST_F(PlayerLossTest, AStreamThatWillNotStartIsOpenedAgainASecondLaterNotAtOnce) {
-    const TestClip clip = NoiseItem(1, 4800, 24);
-    testing::internal::CaptureStderr();
-    {
-        const test::Refusing refusing(platform::portaudiopath::StartStream);
-        const auto started = std::chrono::steady_clock::now();
-        TWOThread::Start(clip.item, true, platform::WAVE_MAPPER, m_presented.Presenter());
-        ASSERT_TRUE(WaitFor([] { return test::Refusing::Refusals() >= 3; }, 30000)) << "the stream was not tried again";
-        EXPECT_GE(MsSince(started), 2000) << test::Refusing::Refusals() << " starts";
-        ExpectQuickStop("refusing to start");
-    }
-    EXPECT_EQ(Count(testing::internal::GetCapturedStderr(), "was lost"), 1);
-    EXPECT_TRUE(m_presented.Messages().empty());
-}
-
-TEST_F(PlayerLossTest, RepeatedLossesLeaveTheThreadsAsTheyWere) {
-    const TestClip clip = NoiseItem(1, 9600, 23);
-    ASSERT_TRUE(StartHeard(clip, m_presented.Presenter()));
-    const int threads = Threads();
-    testing::internal::CaptureStderr();
-    constexpr int kLosses = 5;
-    for (int i = 0; i < kLosses; ++i) {
-        SCOPED_TRACE(i);
-        const auto lost = std::chrono::steady_clock::now();
-        test::SoundServerAway away;
-        ExpectLossNoticed(lost);
-        ExpectHeardAgain(away, clip);
-        EXPECT_EQ(platform::WaveOutOpenStreams(), 1);
-        // The sound library's threads of a stream end a moment after it is closed.
-        EXPECT_TRUE(WaitFor([&] { return Threads() <= threads; }, 5000))
-            << Threads() << " threads, " << threads << " before";
-    }
-    const std::string warnings = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(Count(warnings, "was lost"), kLosses) << warnings;
-    EXPECT_EQ(Count(warnings, "is back"), kLosses) << warnings;
-    EXPECT_TRUE(m_presented.Messages().empty());
-}
-
 // Records what players tell in passing, and when; called on their threads.
 class Notices {
 public:
@@ -415,149 +363,211 @@ private:
     std::vector<QString> m_messages;
 };
 
-// A chosen output that goes away: the test environment's second sink is unloaded (as an output that is
-// unplugged) and loaded again, while the first sink, the default one, stays.
-class PlayerFallbackTest : public PlayerLossTest {
+// The player's reactions to what becomes of its output, against a backend the test drives and a clock that moves
+// only when the test says: each scenario runs in a fresh process with the fake in place before anything plays.
+class PlayerFakeTest : public testing::Test {
 protected:
-    void SetUp() override {
-        const char* name = std::getenv("MURMEX_TEST_PCM_2");
-        ASSERT_NE(name, nullptr) << "run inside scripts/testenv.sh";
-        m_name = name;
-        for (int id = 0; id < platform::portaudiopath::OutputDeviceCount(); ++id) {
-            if (platform::portaudiopath::OutputDeviceName(id) == m_name)
-                m_second = id;
-        }
-        ASSERT_GE(m_second, 0) << m_name << " is not listed";
+    // A fake with the default entry (id -1 and 0) and "Desk" (1) and "Phones" (2), put in place.
+    static test::FakeSound& Fake() {
+        auto fake = std::make_unique<test::FakeSound>(std::vector<std::string>{"Desk", "Phones"});
+        test::FakeSound& sound = *fake;
+        platform::UseSoundBackend(std::move(fake));
+        return sound;
     }
-    // Starts an endless loop on the second output and waits until its monitor hears it.
-    void StartOnSecond(const TestClip& clip) {
-        ASSERT_TRUE(StartHeard(clip, m_presented.Presenter(), m_second, m_notices.Callback(), "MURMEX_TEST_MONITOR_2"));
+    // Waits until the only stream open is on `key` and playing.
+    static bool OpenOn(const test::FakeSound& sound, const std::string& key) {
+        return test::FakeSound::Eventually(
+            [&] { return sound.Open() == std::vector{key} && sound.Open(true) == std::vector{key}; });
     }
-    // Waits until `variable`'s monitor hears the clip repeated, and says how long that took from `from` on
-    // (also in `tookMs`).
-    static void ExpectHeardOn(const char* variable, const TestClip& clip, std::chrono::steady_clock::time_point from,
-                              int timeoutMs, long long* tookMs = nullptr) {
-        {
-            test::MonitorRecording recording(variable);
-            ASSERT_TRUE(recording.WaitForSound(clip.left.size(), timeoutMs)) << "nothing heard on " << variable;
-            const long long took = MsSince(from);
-            std::printf("clip heard on %s %lld ms after the change\n", variable, took);
-            if (tookMs)
-                *tookMs = took;
-        }
-        test::MonitorRecording recording(variable);
-        ASSERT_TRUE(recording.WaitForSound(5 * clip.left.size()));
-        test::ExpectRepeated(Channel(recording.Take(), 0), clip.left);
+    static bool Tried(const test::FakeSound& sound, std::size_t openings) {
+        return test::FakeSound::Eventually([&] { return sound.Openings().size() >= openings; });
     }
-    // The default sink hears nothing any more: the sound is not doubled.
-    static void ExpectDefaultSilent() {
-        test::MonitorRecording recording;
-        const std::vector<double> left = Channel(recording.Take(1000), 0);
-        ASSERT_GT(left.size(), 24000u);
-        EXPECT_LT(test::Rms(left.data() + 4800, left.size() - 4800), 1.0) << "the default sink still plays";
+    static void ExpectQuickStop() {
+        StopAllWOThreads();
+        EXPECT_TRUE(WaitForNoWOThreads(2000));
+        EXPECT_EQ(platform::WaveOutOpenStreams(), 0);
     }
-    // The stream ends with the server, which comes back without the second sink: the player tries the chosen
-    // output in vain. At the end the second sink is there again.
-    struct ServerBackWithoutSecondSink {
-        explicit ServerBackWithoutSecondSink(std::chrono::steady_clock::time_point& lost) {
-            lost = std::chrono::steady_clock::now();
-            ExpectLossNoticed(lost);
-            server.Return("start-without-2");
-        }
-        test::SoundServerAway server;
-        test::SecondSinkAway sink{true};
-    };
-    QString Told(const char* what) const { return QString::fromUtf8(what) + QString::fromStdString(m_name); }
-    std::string m_name;
-    int m_second = -1;
-    Notices m_notices;
+    static std::vector<QString> Told(std::vector<const char*> what, const char* name) {
+        std::vector<QString> told;
+        for (const char* w : what)
+            told.push_back(QString::fromUtf8(w) + QString::fromUtf8(name));
+        return told;
+    }
+    static constexpr const char* kDefault = platform::kDefaultOutputKey;
 };
 
-// A sound server rescues the streams of a sink that goes to another sink, and keeps them there: the player
-// notices that its output is not there, lets the stream play on meanwhile and moves back once it is.
-TEST_F(PlayerFallbackTest, ASinkThatGoesIsHeardOnTheDefaultMeanwhileAndAgainOnceItIsBack) {
-    const TestClip clip = NoiseItem(2, 9600, 31);
-    StartOnSecond(clip);
-    testing::internal::CaptureStderr();
-    {
-        const auto unloaded = std::chrono::steady_clock::now();
-        test::SecondSinkAway away;
-        ExpectHeardOn("MURMEX_TEST_MONITOR", clip, unloaded, 12000);
-        ASSERT_TRUE(WaitFor([&] { return m_notices.Has(Told("output elsewhere meanwhile: ")); }, 10000));
-        std::printf("the player knew its output was gone %lld ms after the unload\n",
-                    static_cast<long long>(MsSince(unloaded)));
-        EXPECT_EQ(WOThreadCount(), 1);
-        EXPECT_EQ(platform::WaveOutOpenStreams(), 1);
-
-        away.Return();
-        const auto loaded = std::chrono::steady_clock::now();
-        ExpectHeardOn("MURMEX_TEST_MONITOR_2", clip, loaded, 20000);
-        ExpectDefaultSilent();
-    }
-    const std::string warnings = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(Count(warnings, "was lost"), 1) << warnings;
-    EXPECT_EQ(Count(warnings, "meanwhile"), 1) << warnings;
-    EXPECT_EQ(Count(warnings, "is back"), 1) << warnings;
-    EXPECT_EQ(m_notices.Messages(),
-              (std::vector{Told("output lost: "), Told("output elsewhere meanwhile: "), Told("output back: ")}));
-    EXPECT_TRUE(m_presented.Messages().empty()) << "a lost output was shown as an error";
-    ExpectQuickStop("back");
+// A lost output is tried a second after the last open, then every second and at once when the backend says it is
+// back; one notice for the loss and one for the return, and no error shown.
+TEST_F(PlayerFakeTest, ALostOutputIsTriedEverySecondAndPlaysOnOnceBack) {
+    test::InFreshProcess([] {
+        test::FakeSound& sound = Fake();
+        Presented presented;
+        Notices notices;
+        TWOThread::Start(NoiseItem(1, 4800, 41).item, true, platform::WAVE_MAPPER, presented.Presenter(),
+                         notices.Callback());
+        ASSERT_TRUE(OpenOn(sound, kDefault));
+        sound.Advance(5s);
+        sound.Remove(kDefault);
+        ASSERT_TRUE(Tried(sound, 2));
+        EXPECT_EQ(sound.Pause(), 6s) << "not tried again a second later";
+        sound.Advance(1s);
+        ASSERT_TRUE(Tried(sound, 3));
+        EXPECT_EQ(sound.Openings()[2].at.time_since_epoch(), 6s);
+        sound.Return(kDefault);
+        ASSERT_TRUE(OpenOn(sound, kDefault)) << "not opened again when the backend said it was back";
+        EXPECT_EQ(sound.Elapsed(), 6s);
+        ASSERT_TRUE(test::FakeSound::Eventually([&] { return notices.Messages().size() == 2; }));
+        EXPECT_EQ(notices.Messages(), Told({"output lost: ", "output back: "}, "Default")) << "one notice each";
+        EXPECT_TRUE(presented.Messages().empty()) << "a lost output was shown as an error";
+        ExpectQuickStop();
+    });
 }
 
-// A stream that ends with its output: the chosen output is tried every second, and after ten seconds the
-// loop plays on the default output until the chosen one can be opened again.
-TEST_F(PlayerFallbackTest, AStreamThatEndsWithItsOutputGoesOnOnTheDefaultAfterTenSecondsAndComesBack) {
-    const TestClip clip = NoiseItem(1, 9600, 32);
-    StartOnSecond(clip);
-    testing::internal::CaptureStderr();
-    {
-        std::chrono::steady_clock::time_point lost;
-        ServerBackWithoutSecondSink away(lost);
-        // Nothing plays while the chosen output is tried, then the default output takes over.
-        long long took = 0;
-        ExpectHeardOn("MURMEX_TEST_MONITOR", clip, lost, 30000, &took);
-        // Counted from a moment after the server went, at which the player had lost its stream already.
-        EXPECT_GE(took, 8000) << "the default output took over before the chosen one was given its time";
-        EXPECT_TRUE(m_notices.Has(Told("output elsewhere meanwhile: ")));
-
-        away.sink.Return();
-        const auto loaded = std::chrono::steady_clock::now();
-        ExpectHeardOn("MURMEX_TEST_MONITOR_2", clip, loaded, 20000);
-        ExpectDefaultSilent();
-    }
-    const std::string warnings = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(Count(warnings, "was lost"), 1) << warnings;
-    EXPECT_EQ(Count(warnings, "playing on the default output meanwhile"), 1) << warnings;
-    EXPECT_EQ(Count(warnings, "is back"), 1) << warnings;
-    EXPECT_TRUE(m_presented.Messages().empty());
-    ExpectQuickStop("back");
+// A loop whose stream will not start has lost its output: it is opened again a second after the last open, not at
+// once, and only one loss is told.
+TEST_F(PlayerFakeTest, AStreamThatWillNotStartIsOpenedAgainASecondLaterNotAtOnce) {
+    test::InFreshProcess([] {
+        test::FakeSound& sound = Fake();
+        Presented presented;
+        Notices notices;
+        sound.RefuseStarts(true);
+        TWOThread::Start(NoiseItem(1, 4800, 42).item, true, platform::WAVE_MAPPER, presented.Presenter(),
+                         notices.Callback());
+        for (int second = 1; second <= 2; ++second) {
+            ASSERT_TRUE(Tried(sound, std::size_t(second)));
+            EXPECT_EQ(sound.Pause(), std::chrono::seconds(second));
+            EXPECT_EQ(sound.Openings().size(), std::size_t(second)) << "opened again before the second was over";
+            sound.Advance(1s);
+        }
+        ExpectQuickStop();
+        EXPECT_EQ(notices.Messages(), Told({"output lost: "}, "Default"));
+        EXPECT_TRUE(presented.Messages().empty());
+    });
 }
 
-// Every state of a lost chosen output: while it is tried, while the loop plays elsewhere, and while it moves
-// back (the stop may come while the output is opened again).
-TEST_F(PlayerFallbackTest, AStopEndsThePlayerAtOnceWhateverBecameOfItsOutput) {
-    const TestClip clip = NoiseItem(1, 4800, 33);
-    for (const char* state : {"tried", "elsewhere", "returning"}) {
+// A chosen output that ends its stream: tried every second, after ten seconds the loop plays on the default
+// output meanwhile, and goes back to the chosen one (a second after the last open) once the backend says it can.
+TEST_F(PlayerFakeTest, AChosenOutputLostForTenSecondsGivesWayToTheDefaultUntilItIsBack) {
+    test::InFreshProcess([] {
+        test::FakeSound& sound = Fake();
+        Presented presented;
+        Notices notices;
+        TWOThread::Start(NoiseItem(1, 4800, 43).item, true, 1, presented.Presenter(), notices.Callback());
+        ASSERT_TRUE(OpenOn(sound, "Desk"));
+        sound.Advance(3s);
+        sound.Remove("Desk");
+        for (int second = 1; second <= 10; ++second) {
+            ASSERT_TRUE(sound.Pause());
+            sound.Advance(1s);
+        }
+        ASSERT_TRUE(OpenOn(sound, kDefault));
+        for (const auto& opening : sound.Openings()) {
+            if (opening.key == kDefault) {
+                EXPECT_GE(opening.at.time_since_epoch(), 13s) << "the default output took over too soon";
+            }
+        }
+        sound.Return("Desk");
+        EXPECT_EQ(sound.Pause(), 14s) << "not a second after the last open";
+        sound.Advance(1s);
+        ASSERT_TRUE(OpenOn(sound, "Desk")) << "the default output still plays, or the chosen one was not reopened";
+        ASSERT_TRUE(test::FakeSound::Eventually([&] { return notices.Messages().size() == 3; }));
+        EXPECT_EQ(notices.Messages(), Told({"output lost: ", "output elsewhere meanwhile: ", "output back: "}, "Desk"));
+        EXPECT_TRUE(presented.Messages().empty());
+        ExpectQuickStop();
+    });
+}
+
+// An output whose stream plays on elsewhere (a sound server moved it): the stream is kept meanwhile, and the
+// loop is back on its output when the server moves it there, or opened there again when it cannot.
+TEST_F(PlayerFakeTest, AStreamPlayedElsewhereMeanwhileReturnsToItsOutput) {
+    for (const bool movedBack : {true, false}) {
+        SCOPED_TRACE(movedBack ? "moved back" : "opened again");
+        test::InFreshProcess([movedBack] {
+            test::FakeSound& sound = Fake();
+            Notices notices;
+            TWOThread::Start(NoiseItem(1, 4800, 44).item, true, 2, {}, notices.Callback());
+            ASSERT_TRUE(OpenOn(sound, "Phones"));
+            sound.Advance(3s);
+            sound.Remove("Phones", true);
+            ASSERT_TRUE(test::FakeSound::Eventually([&] { return notices.Messages().size() == 2; }));
+            EXPECT_EQ(sound.Open(), std::vector<std::string>{"Phones"}) << "the displaced stream was let go";
+            sound.Return("Phones", !movedBack);
+            ASSERT_TRUE(test::FakeSound::Eventually([&] { return notices.Messages().size() == 3; }));
+            EXPECT_EQ(sound.Openings().size(), movedBack ? 1u : 2u);
+            EXPECT_EQ(notices.Messages(),
+                      Told({"output lost: ", "output elsewhere meanwhile: ", "output back: "}, "Phones"));
+            ExpectQuickStop();
+        });
+    }
+}
+
+// The user moves the sound in the desktop's mixer: that output is the chosen one from then on.
+TEST_F(PlayerFakeTest, AnOutputTheUserMovedTheSoundToIsTheChosenOne) {
+    test::InFreshProcess([] {
+        test::FakeSound& sound = Fake();
+        Notices notices;
+        TWOThread::Start(NoiseItem(1, 4800, 45).item, true, 1, {}, notices.Callback());
+        ASSERT_TRUE(OpenOn(sound, "Desk"));
+        sound.MoveByUser("Phones");
+        sound.Remove("Phones");
+        EXPECT_EQ(sound.Pause(), 1s);
+        sound.Advance(1s);
+        ASSERT_TRUE(Tried(sound, 2));
+        EXPECT_EQ(sound.Openings()[1].key, "Phones");
+        EXPECT_EQ(notices.Messages(), Told({"output lost: "}, "Phones"));
+        ExpectQuickStop();
+    });
+}
+
+// Every state a lost output leaves the player in ends at once on a stop: while the output is tried, while the loop
+// plays elsewhere, and while it returns.
+TEST_F(PlayerFakeTest, AStopEndsThePlayerAtOnceWhateverBecameOfItsOutput) {
+    for (const char* state : {"tried", "on the default", "displaced", "returning"}) {
         SCOPED_TRACE(state);
-        m_notices.Clear();
-        StartOnSecond(clip);
-        if (std::string(state) == "tried") {
-            std::chrono::steady_clock::time_point lost;
-            ServerBackWithoutSecondSink away(lost);
-            std::this_thread::sleep_for(1500ms); // the player is trying the chosen output, or reading the list
-            ExpectQuickStop(state);
-            continue;
-        }
-        test::SecondSinkAway away;
-        ASSERT_TRUE(WaitFor([&] { return m_notices.Has(Told("output elsewhere meanwhile: ")); }, 15000));
-        if (std::string(state) == "returning") {
-            away.Return();
-            std::this_thread::sleep_for(700ms); // about when the player looks for its output again
-        }
-        ExpectQuickStop(state);
+        test::InFreshProcess([state] {
+            test::FakeSound& sound = Fake();
+            Notices notices;
+            TWOThread::Start(NoiseItem(1, 4800, 46).item, true, 1, {}, notices.Callback());
+            ASSERT_TRUE(OpenOn(sound, "Desk"));
+            const std::string s = state;
+            sound.Remove("Desk", s == "displaced");
+            if (s == "on the default") {
+                ASSERT_TRUE(sound.Pause());
+                sound.Advance(11s);
+                ASSERT_TRUE(OpenOn(sound, kDefault));
+            } else if (s == "returning") {
+                sound.Advance(1s);
+                sound.Return("Desk");
+            } else if (s == "displaced") {
+                ASSERT_TRUE(test::FakeSound::Eventually([&] { return notices.Messages().size() == 2; }));
+            } else {
+                ASSERT_TRUE(sound.Pause());
+            }
+            ExpectQuickStop();
+        });
     }
-    EXPECT_TRUE(m_presented.Messages().empty());
 }
 
+// Losses over and over: one notice each, one stream open after each return, and no thread left behind.
+TEST_F(PlayerFakeTest, RepeatedLossesLeaveTheStreamsAndThreadsAsTheyWere) {
+    test::InFreshProcess([] {
+        test::FakeSound& sound = Fake();
+        Notices notices;
+        TWOThread::Start(NoiseItem(1, 4800, 47).item, true, platform::WAVE_MAPPER, {}, notices.Callback());
+        ASSERT_TRUE(OpenOn(sound, kDefault));
+        const int threads = PlayerLossTest::Threads();
+        constexpr int kLosses = 5;
+        for (int i = 0; i < kLosses; ++i) {
+            sound.Advance(2s);
+            sound.Remove(kDefault);
+            ASSERT_TRUE(sound.Pause());
+            sound.Return(kDefault);
+            ASSERT_TRUE(test::FakeSound::Eventually([&] { return notices.Messages().size() == 2u * (i + 1); }));
+            EXPECT_EQ(sound.Open(), std::vector<std::string>{kDefault});
+            EXPECT_EQ(PlayerLossTest::Threads(), threads);
+        }
+        ExpectQuickStop();
+    });
+}
 } // namespace
 } // namespace murmex::audio
