@@ -2,6 +2,8 @@
 // predecessors on the same device, and what it tells of its output.
 #include "audio/WaveOutThreadPlayWL.h"
 
+#include "platform/LibraryNoise.h"
+
 #include <QtGlobal>
 
 #include <chrono>
@@ -156,7 +158,11 @@ void TWOThread::NoteBack() {
 
 // One warning on stderr, and the same news for the notice callback.
 void TWOThread::Tell(const char* warning, const QString& notice) {
-    qWarning("Murmex: the sound output \"%s\" %s.", m_chosenName.c_str(), warning);
+    {
+        // Not into the silence of a sound library's probing on another thread.
+        const auto held = platform::HoldStderr();
+        qWarning("Murmex: the sound output \"%s\" %s.", m_chosenName.c_str(), warning);
+    }
     if (m_notice)
         m_notice(notice + QString::fromStdString(m_chosenName));
 }

@@ -180,12 +180,13 @@ bool TWOThread::Reopen(WaveOut& device) {
     }
 }
 
-// Sleeps on the backend's clock until `deadline`, a stop, or (when `wakeable`) any other wake-up. False on a stop.
+// Sleeps on the backend's clock until `deadline`, a stop, or (when `wakeable`) any other wake-up or news of the
+// chosen output. False on a stop.
 bool TWOThread::WaitUntil(platform::SoundBackend::Clock::time_point deadline, bool wakeable) {
     const platform::SoundBackend& sound = platform::Sound();
     std::unique_lock lock(m_wakeMutex);
     m_woken = false;
-    while (!m_terminated.load() && !(wakeable && m_woken) && sound.Now() < deadline)
+    while (!m_terminated.load() && !(wakeable && (m_woken || m_chosenBack.load())) && sound.Now() < deadline)
         sound.WaitUntil(m_wake, lock, deadline);
     m_woken = false;
     return !m_terminated.load();

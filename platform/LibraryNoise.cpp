@@ -37,6 +37,11 @@ ssize_t WriteFiltered(void*, const char* buffer, std::size_t size) {
 
 } // namespace
 
+std::unique_lock<std::recursive_mutex> HoldStderr() {
+    static auto* held = new std::recursive_mutex; // a thread may still write while the process ends
+    return std::unique_lock<std::recursive_mutex>(*held);
+}
+
 // The GNU C library lets a program set stderr to a stream of its own; the libraries read the variable at
 // each call. Writes straight to the descriptor (sanitizer reports among them) pass by the filter.
 void FilterLibraryNoise() {

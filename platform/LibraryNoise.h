@@ -5,6 +5,7 @@
 // for the whole run; everything else written to stderr passes unchanged and at once.
 #pragma once
 
+#include <mutex>
 #include <string_view>
 
 namespace murmex::platform {
@@ -12,6 +13,10 @@ namespace murmex::platform {
 // Installs the filter on the C library's stderr. Call once at start, before any other thread runs; later
 // calls do nothing. Where the C library does not allow it, nothing is filtered.
 void FilterLibraryNoise();
+
+// Held while a library's chatter is kept off stderr altogether, and by a thread writing a line that must not be
+// lost meanwhile. Recursive; any thread.
+std::unique_lock<std::recursive_mutex> HoldStderr();
 
 // True for a piece of stderr output that is one of PortAudio's reports of a failed internal call.
 bool IsLibraryNoise(std::string_view text);

@@ -1,4 +1,5 @@
 #include "platform/PortAudioBackend.h"
+#include "platform/LibraryNoise.h"
 #include "platform/PortAudioLib.h"
 #include "platform/Sanitizers.h"
 
@@ -264,7 +265,7 @@ std::unique_ptr<SoundBackend> StartBackend() {
 }
 
 #if defined(__unix__)
-QuietStderr::QuietStderr() {
+QuietStderr::QuietStderr() : m_held(HoldStderr()) {
     std::fflush(stderr);
     // Not inherited: a program started meanwhile from another thread would keep the terminal's end open.
     m_saved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
@@ -283,7 +284,7 @@ QuietStderr::~QuietStderr() {
     close(m_saved);
 }
 #else
-QuietStderr::QuietStderr() = default;
+QuietStderr::QuietStderr() : m_held(HoldStderr()) {}
 QuietStderr::~QuietStderr() = default;
 #endif
 

@@ -97,7 +97,8 @@ inline std::atomic<PaError (*)(PaStream*)> AbortStream{nullptr};
 inline std::atomic<PaError (*)(PaStream*)> CloseStream{nullptr};
 
 // Keeps the library's chatter (ALSA and JACK probing) out of the user's terminal while it lives.
-// Process-wide: other threads' stderr output is lost meanwhile, so keep it short.
+// Process-wide: other threads' stderr output is lost meanwhile, unless they write under HoldStderr(), which
+// this holds (platform/LibraryNoise.h); so keep it short.
 class QuietStderr {
 public:
     QuietStderr();
@@ -106,6 +107,7 @@ public:
     QuietStderr& operator=(const QuietStderr&) = delete;
 
 private:
+    std::unique_lock<std::recursive_mutex> m_held;
     int m_saved = -1;
 };
 

@@ -41,18 +41,12 @@ std::atomic<bool> g_ran{false};
 std::once_flag g_startOnce;
 std::thread::id g_startedOn; // written once, before g_ran
 
-bool PortAudioForced() {
-    const char* path = std::getenv("MURMEX_SOUND_PATH");
-    return path && std::string(path) == "portaudio";
-}
-
 std::unique_ptr<SoundBackend> Pick() {
 #if MURMEX_HAVE_SOUND_SERVER
-    if (!PortAudioForced())
+    const char* path = std::getenv("MURMEX_SOUND_PATH");
+    if (!path || std::string(path) != "portaudio")
         if (auto server = serverpath::StartBackend())
             return server;
-#else
-    (void)PortAudioForced;
 #endif
     return portaudiopath::StartBackend();
 }

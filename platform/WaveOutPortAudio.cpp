@@ -165,11 +165,11 @@ MMRESULT PortAudioDevice::Release() {
         const auto lock = Lock();
         error = Replaced(CloseStream, portaudio::Pa().CloseStream)(stream);
     }
-    if (error == paNoError) {
+    // A stream that would not close is kept for life, and where it plays matters no more.
+    if (watched)
+        Unwatch(watched);
+    if (error == paNoError)
         CountOpenStream(-1);
-        if (watched)
-            Unwatch(watched);
-    }
     return FromPortAudio(error);
 }
 
