@@ -389,8 +389,9 @@ std::string ErrorText(MMRESULT code) {
 class Backend final : public SoundBackend, public soundserver::Listener {
 public:
     std::vector<SoundOutput> Outputs() const override {
+        const auto listed = soundserver::Outputs(); // held: a new reading may replace it meanwhile
         std::vector<SoundOutput> outputs;
-        for (const soundserver::Output& output : *soundserver::Outputs())
+        for (const soundserver::Output& output : *listed)
             outputs.push_back({output.key, output.name});
         return outputs;
     }
