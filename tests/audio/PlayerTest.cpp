@@ -484,8 +484,9 @@ TEST_F(PlayerFakeTest, AStreamPlayedElsewhereMeanwhileReturnsToItsOutput) {
         SCOPED_TRACE(movedBack ? "moved back" : "opened again");
         test::InFreshProcess([movedBack] {
             test::FakeSound& sound = Fake();
+            Presented presented;
             Notices notices;
-            TWOThread::Start(NoiseItem(1, 4800, 44).item, true, 2, {}, notices.Callback());
+            TWOThread::Start(NoiseItem(1, 4800, 44).item, true, 2, presented.Presenter(), notices.Callback());
             ASSERT_TRUE(OpenOn(sound, "Phones"));
             sound.Advance(3s);
             sound.Remove("Phones", true);
@@ -496,6 +497,7 @@ TEST_F(PlayerFakeTest, AStreamPlayedElsewhereMeanwhileReturnsToItsOutput) {
             EXPECT_EQ(sound.Openings().size(), movedBack ? 1u : 2u);
             EXPECT_EQ(notices.Messages(),
                       Told({"output lost: ", "output elsewhere meanwhile: ", "output back: "}, "Phones"));
+            EXPECT_TRUE(presented.Messages().empty());
             ExpectQuickStop();
         });
     }
@@ -552,8 +554,10 @@ TEST_F(PlayerFakeTest, AStopEndsThePlayerAtOnceWhateverBecameOfItsOutput) {
 TEST_F(PlayerFakeTest, RepeatedLossesLeaveTheStreamsAndThreadsAsTheyWere) {
     test::InFreshProcess([] {
         test::FakeSound& sound = Fake();
+        Presented presented;
         Notices notices;
-        TWOThread::Start(NoiseItem(1, 4800, 47).item, true, platform::WAVE_MAPPER, {}, notices.Callback());
+        TWOThread::Start(NoiseItem(1, 4800, 47).item, true, platform::WAVE_MAPPER, presented.Presenter(),
+                         notices.Callback());
         ASSERT_TRUE(OpenOn(sound, kDefault));
         const int threads = PlayerLossTest::Threads();
         constexpr int kLosses = 5;
@@ -566,6 +570,7 @@ TEST_F(PlayerFakeTest, RepeatedLossesLeaveTheStreamsAndThreadsAsTheyWere) {
             EXPECT_EQ(sound.Open(), std::vector<std::string>{kDefault});
             EXPECT_EQ(PlayerLossTest::Threads(), threads);
         }
+        EXPECT_TRUE(presented.Messages().empty());
         ExpectQuickStop();
     });
 }
