@@ -1,5 +1,6 @@
 // The auto-off: the table of delays the user can choose, the two selectors that wrap around, and the
-// countdown that the work timer advances by one tick every 100 ms while the generator plays. Pure; any thread.
+// countdown of playing time in 100 ms ticks, which the work timer advances by the ticks' worth of time that has
+// passed while the generator plays. Pure; any thread.
 #pragma once
 
 #include <array>
@@ -52,20 +53,26 @@ constexpr std::int32_t WrapOffAction(std::int32_t off2) {
     return off2;
 }
 
-// One tick of the countdown while the generator plays, with the delay chosen at that tick. "--" resets the
-// count; otherwise it counts on and the action is due exactly when the count meets the delay's limit, so it
-// fires once. The count stops at its largest value instead of overflowing; by then no delay lies ahead.
+// The countdown advanced by `ticks` of playing (one, or more when the work timer rests), with the delay chosen
+// now. "--" resets the count; otherwise it counts on and the action is due when the count reaches the delay's
+// limit, so it fires once; a count that would pass the limit stops on it, as though the timer had ticked there.
+// The count stops at its largest value instead of overflowing; by then no delay lies ahead.
 struct OffTick {
     std::int32_t count = 0;
     bool fire = false;
 };
 
-constexpr OffTick CountOffTick(std::int32_t offCount, std::int32_t off1) {
+constexpr OffTick CountOffTick(std::int32_t offCount, std::int32_t off1, std::int64_t ticks = 1) {
     if (off1 <= 0)
         return {0, false};
-    const std::int32_t count = offCount < std::numeric_limits<std::int32_t>::max() ? offCount + 1 : offCount;
-    const bool known = off1 < std::int32_t(kOffDelays.size());
-    return {count, known && count == kOffDelays[std::size_t(off1)].ticks && count != offCount};
+    constexpr std::int64_t most = std::numeric_limits<std::int32_t>::max();
+    const std::int64_t count = offCount + ticks < most ? offCount + ticks : most;
+    if (off1 < std::int32_t(kOffDelays.size())) {
+        const std::int32_t limit = kOffDelays[std::size_t(off1)].ticks;
+        if (offCount < limit && count >= limit)
+            return {limit, true};
+    }
+    return {std::int32_t(count), false};
 }
 
 // The gentle end: over the last ticks before the action the output volume goes down step by step, and is 0 on

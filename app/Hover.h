@@ -1,5 +1,5 @@
-// Whether the cursor is over a control: the window gives its own hover feedback by testing the cursor on
-// every work-timer tick instead of following enter and leave events. Pure; any thread.
+// Whether the pointer is over a control: the window tests the controls against where its own pointer events
+// last saw the pointer, instead of giving each control enter and leave handlers of its own. Pure; any thread.
 #pragma once
 
 #include <QPoint>
@@ -21,16 +21,9 @@ constexpr bool CursorOver(QPoint cursor, QPoint windowPos, QRect control, bool w
            cursor.y() < top + control.height();
 }
 
-// Where a tick that has not read the cursor sees it: above and left of every control, so that no hover test,
-// the tabs' included, finds it inside one.
+// Where the pointer is while it is outside the window: above and left of every control, so that no hover
+// test, the tabs' included, finds it inside one.
 inline constexpr QPoint kNoCursor{std::numeric_limits<int>::min(), std::numeric_limits<int>::min()};
-
-// The cursor one work-timer tick tests the controls against. Reading it is a round trip to the display
-// server, and nothing is under the cursor of a window that is hidden or minimised: such a window does not
-// read it.
-template <typename ReadCursor> QPoint TickCursor(bool windowShown, const ReadCursor& read) {
-    return windowShown ? read() : kNoCursor;
-}
 
 // The two pictures of a small button: lit while the cursor is over it.
 struct HoverFaces {

@@ -15,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QHideEvent>
+#include <QHoverEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -22,6 +23,7 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 
 namespace murmex {
@@ -37,9 +39,11 @@ TfmMain::TfmMain(MainServices services)
             return SettingsSaver::Values{*this, Lang_Num};
         },
         [this](const QString& message) { NoteFileProblem(message, true); }, this);
-    connect(Timer_Work, &QTimer::timeout, m_saver, &SettingsSaver::Check);
+    connect(this, &TfmMain::Changed, m_saver, &SettingsSaver::Check);
+    // The window's own pointer events, its children's included, keep the pictures under the pointer.
+    setAttribute(Qt::WA_Hover);
     FormCreate();
-    Timer_Work->start();
+    PaceWorkTimer();
 }
 
 TfmMain::~TfmMain() {
@@ -51,6 +55,7 @@ void TfmMain::FormCreate() {
     Generator_On = false;
     First_Tick = true;
     Off_Count = 0;
+    m_countedTo = m_services.steadyMs();
     Memo1->clear();
     if (const std::optional<QString> unusable = m_saver->UnusableFiles(m_audioOut.FileName()))
         NoteFileProblem(*unusable, false);
@@ -69,6 +74,7 @@ void TfmMain::FormCreate() {
             [this] {
                 SoundSystemChanged();
                 StartWhenAnswered();
+                emit Changed();
             },
             Qt::QueuedConnection);
     });
@@ -107,10 +113,10 @@ void TfmMain::FormShow() {
     UpdateSPDIFMark();
     Page_Num = 0;
     UpdateSettingsPage();
-    // The pictures the work timer keeps up to date are right from the first paint on.
-    const QPoint cursor = m_services.cursorPos();
-    ShowGeneratorFace(cursor);
-    ShowTabFaces(cursor);
+    // The pictures under the pointer are right from the first paint on.
+    m_pointer = m_services.cursorPos();
+    ShowGeneratorFace(m_pointer);
+    ShowTabFaces(m_pointer);
 }
 
 void TfmMain::PrepareUnshown() {
@@ -167,9 +173,34 @@ QString TfmMain::RunCommand(const std::function<void()>& command) {
     } catch (const std::exception& error) {
         const QString message = QString::fromUtf8(error.what());
         NoteError(message);
+        emit Changed();
         return message;
     }
+    emit Changed();
     return {};
+}
+
+std::int64_t MainServices::SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool TfmMain::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::HoverEnter:
+    case QEvent::HoverMove:
+        PointerAt(pos() + static_cast<QHoverEvent*>(event)->position().toPoint());
+        return true;
+    case QEvent::HoverLeave:
+        PointerAt(kNoCursor);
+        return true;
+    case QEvent::WindowStateChange:
+        PaceWorkTimer();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
 }
 
 void TfmMain::showEvent(QShowEvent* event) {
@@ -182,13 +213,16 @@ void TfmMain::showEvent(QShowEvent* event) {
     if (Generator_On)
         Timer_Indicator->start();
     QWidget::showEvent(event);
+    PaceWorkTimer();
 }
 
 // The level indicators are seen only with the window: while it is away, in the tray or minimised, their
 // timer rests.
 void TfmMain::hideEvent(QHideEvent* event) {
     Timer_Indicator->stop();
+    m_pointer = kNoCursor;
     QWidget::hideEvent(event);
+    PaceWorkTimer();
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {

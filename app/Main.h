@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/AutoOff.h"
+#include "app/Hover.h"
 #include "app/Keys.h"
 #include "app/MainState.h"
 #include "audio/AudioOut.h"
@@ -55,7 +56,10 @@ struct TfmHelp;
 // The desktop services the window uses, replaceable by tests.
 struct MainServices {
     std::function<int()> virtualScreenWidth = platform::VirtualScreenWidth;
+    // Read once as the window shows; from then on the window follows the pointer by its own events.
     std::function<QPoint()> cursorPos = platform::CursorPos;
+    // A clock that only goes forward, in ms: the auto-off counts playing time by it.
+    std::function<std::int64_t()> steadyMs = SteadyMs;
     // The standard error box: modal, one OK button. UI thread only. None where nobody could see a box, which
     // would hold its caller (a player included) for good: the error is then only noted, one line on stderr.
     std::function<void(const QString& message)> showError = ShowErrorBox;
@@ -79,6 +83,7 @@ struct MainServices {
     std::function<QStringList()> helpFolders = DefaultHelpFolders;
 
     static void ShowErrorBox(const QString& message);
+    static std::int64_t SteadyMs();
     // Named like the program with ".ini": beside a portable copy, whose folder is the user's own and not under
     // /usr; else in the user's own settings folder. A file left beside an installed program by an older
     // version is moved (copied, where it cannot be removed) into the settings folder first.
@@ -215,8 +220,8 @@ public:
     audio::TDeviceList DeviceList;
     std::array<TDeviceMapEntry, 4> DeviceMap;
 
-    // Ticks every 100 ms from creation to destruction, also while the window is hidden; the level
-    // indicators' timer ticks every 60 ms while the generator runs.
+    // Ticks every 100 ms while the window is shown, and rests out of sight (app/WorkTick.h); the level
+    // indicators' timer ticks every 60 ms while the generator runs and the window is shown.
     QTimer* Timer_Work = nullptr;
     QTimer* Timer_Indicator = nullptr;
     // The hidden diagnostics panel, below the visible outline.
@@ -243,8 +248,10 @@ public:
     void FormClose();
     void FormDestroy();
 
-    // The work timer: first active tick, hover pictures, generator face, auto-off, sliders, player count, tabs.
+    // The work timer: first active tick, auto-off, hover pictures, generator face, sliders, player count, tabs.
     void Timer_WorkTimer();
+    // Starts, paces or rests the work timer for the window's state now.
+    void PaceWorkTimer();
     // The auto-off's shutdown action: the settings are kept first, then the computer is asked to power off.
     // Nothing waits for the answer, and a refusal leaves the program as it was.
     void ShutdownComputer();
@@ -363,8 +370,12 @@ private:
 signals:
     // The window was closed; being the main window, this ends the program.
     void Closed();
+    // After each user action, command, tick and outside change of the sound system: what the stored settings
+    // and the media controls show may differ now.
+    void Changed();
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -400,6 +411,7 @@ private:
         } catch (const std::exception& error) {
             ShowError(QString::fromUtf8(error.what()));
         }
+        emit Changed();
     }
     // Connects a control's signal to a handler that runs as one user action.
     template <typename Sender, typename Signal> void Handle(Sender* sender, Signal signal, void (TfmMain::*handler)()) {
@@ -421,6 +433,9 @@ private:
     void ShowGeneratorLamp();
     void StartGenerator();
     void StopGenerator();
+    // The pictures under the pointer, from where the window's own events last saw it.
+    void PointerAt(QPoint cursor);
+    void ShowHover();
     void ShowGeneratorFace(QPoint cursor);
     void ShowTitleHover(QPoint cursor);
     void ShowOffArrowHover(QPoint cursor);
@@ -464,6 +479,8 @@ private:
     bool m_fading = false;                      // the output volume is below the user's for the auto-off's fade
     bool m_fadeCancelled = false;               // the user ended this fade
     std::int32_t m_offRequestedAt = kNoRequest; // the count at which the power-off was asked for
+    std::int64_t m_countedTo = 0;               // the steady clock's ms up to which playing time is counted
+    QPoint m_pointer = kNoCursor;               // screen point; kNoCursor once the pointer has left the window
     KeyRepeats m_keyRepeats;
 };
 

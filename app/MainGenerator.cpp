@@ -23,6 +23,7 @@ void TfmMain::Sb_GeneratorClick() {
 void TfmMain::StartGenerator() {
     btPlayThreadClick();
     Generator_On = true;
+    m_countedTo = m_services.steadyMs();
     if (m_services.playingChanged)
         m_services.playingChanged(true);
     m_playerErrorSeen = false;
@@ -32,6 +33,7 @@ void TfmMain::StartGenerator() {
     ShowGeneratorLamp();
     for (ui::TLMDLImage* control : NoiseControls())
         control->setCursor(NoiseCursor(true));
+    PaceWorkTimer();
 }
 
 void TfmMain::StopGenerator() {
@@ -45,6 +47,7 @@ void TfmMain::StopGenerator() {
     UpdateNoiseMarks();
     if (m_services.playingChanged)
         m_services.playingChanged(false);
+    PaceWorkTimer();
 }
 
 void TfmMain::ShowGeneratorLamp() {

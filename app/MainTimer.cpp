@@ -1,12 +1,13 @@
-// The work timer: every 100 ms, also while the window is hidden, it does the work that waits for the window's
-// first active moment, keeps the pictures under the cursor, the generator face, the sliders and the tabs up
-// to date, and counts the auto-off down while the generator plays.
+// The work timer: it does the work that waits for the window's first active moment, keeps the pictures under
+// the pointer, the generator face, the sliders and the tabs up to date, and counts the auto-off's playing time;
+// how often it ticks is app/WorkTick.h's to say.
 #include "app/Main.h"
 
 #include "app/AutoOff.h"
 #include "app/Generator.h"
 #include "app/Hover.h"
 #include "app/SettingsStore.h"
+#include "app/WorkTick.h"
 #include "audio/WaveOutThreadPlayWL.h"
 #include "audio/WaveOutUtils.h"
 #include "ui/LImage.h"
@@ -16,6 +17,7 @@
 #include <QPointer>
 #include <QSlider>
 
+#include <algorithm>
 #include <cmath>
 
 namespace murmex {
@@ -38,15 +40,34 @@ void TfmMain::Timer_WorkTimer() {
         ApplyStoredVolumes();
         First_Tick = false;
     }
-    const QPoint cursor = TickCursor(WindowShown(), m_services.cursorPos);
+    CountOff();
+    ShowHover();
+    laThreadCnt->setText(QStringLiteral("Количество потоков: %1").arg(audio::WOThreadCount()));
+    StopIfStartFailed();
+    PaceWorkTimer();
+}
+
+void TfmMain::PaceWorkTimer() {
+    const int ms = WorkTickMs({WindowShown(), Generator_On, Off_Count, Off_1, m_offRequestedAt});
+    if (ms == 0)
+        Timer_Work->stop();
+    else if (!Timer_Work->isActive() || Timer_Work->interval() != ms)
+        Timer_Work->start(ms);
+}
+
+void TfmMain::PointerAt(QPoint cursor) {
+    m_pointer = cursor;
+    ShowHover();
+}
+
+// Controls that appear or move under a pointer that stands still light up at the next tick.
+void TfmMain::ShowHover() {
+    const QPoint cursor = WindowShown() ? m_pointer : kNoCursor;
     ShowTitleHover(cursor);
     ShowGeneratorFace(cursor);
     ShowOffArrowHover(cursor);
-    CountOff();
     SliderSteps(cursor);
-    laThreadCnt->setText(QStringLiteral("Количество потоков: %1").arg(audio::WOThreadCount()));
     ShowTabFaces(cursor);
-    StopIfStartFailed();
 }
 
 // The title buttons and the language arrows.
@@ -70,11 +91,17 @@ void TfmMain::ShowOffArrowHover(QPoint cursor) {
         arrow->SetListIndex(HoverPicture(faces, Hovered(arrow, cursor)));
 }
 
-// Counts only while the generator plays; the action fires on the tick that meets the chosen delay.
+// Counts only while the generator plays, the time played since the last count in whole ticks (the rest waits
+// for the next), so that a resting timer counts as a busy one; the action fires when the count reaches the delay.
 void TfmMain::CountOff() {
-    if (!Generator_On)
+    const std::int64_t now = m_services.steadyMs();
+    if (!Generator_On) {
+        m_countedTo = now;
         return;
-    const OffTick tick = CountOffTick(Off_Count, Off_1);
+    }
+    const std::int64_t ticks = std::max<std::int64_t>(0, (now - m_countedTo) / kBusyTickMs);
+    m_countedTo += ticks * kBusyTickMs;
+    const OffTick tick = CountOffTick(Off_Count, Off_1, ticks);
     Off_Count = tick.count;
     if (tick.fire && Off_2 == kOffActionShutdown)
         m_offRequestedAt = Off_Count;

@@ -3,8 +3,6 @@
 #include "app/Main.h"
 #include "app/MediaState.h"
 
-#include <QTimer>
-
 namespace murmex {
 
 std::unique_ptr<platform::MediaControls> StartMediaControls(TfmMain& fmMain, bool windowless) {
@@ -37,9 +35,9 @@ std::unique_ptr<platform::MediaControls> StartMediaControls(TfmMain& fmMain, boo
     std::unique_ptr<platform::MediaControls> controls = platform::MediaControls::Start(
         {QStringLiteral("murmex"), QStringLiteral("Murmex"), QStringLiteral("murmex")}, std::move(commands));
     // The window's state changes by many ways (the window, the tray, the auto-off, a failed start, the
-    // language); the work timer's tick compares what the controls show with it and reports what differs.
+    // language); after each the controls compare what they show with it and report what differs.
     if (controls)
-        QObject::connect(fm->Timer_Work, &QTimer::timeout, controls.get(), &platform::MediaControls::Refresh);
+        QObject::connect(fm, &TfmMain::Changed, controls.get(), &platform::MediaControls::Refresh);
     return controls;
 }
 

@@ -35,7 +35,8 @@ public:
     // The values as they stand now are those in the store: call it once, when the window has been read from the
     // store and first shown. Until then nothing is written.
     void TakeAsStored();
-    // Call often (each tick of the work timer): a change since the last write arms the next one.
+    // Call after anything that may have changed the values (the window's Changed): a change since the last
+    // write arms the next one.
     void Check();
     // Writes the eight window values now, as an orderly end does; the language is the start-up's to write.
     void WriteMain();

@@ -3,9 +3,12 @@
 # same null sink in the same run: launch to the first painted window, click on the generator to the first
 # sound at the sink, and CPU (% of one core), wake-ups a second (context switches of all its threads) and
 # peak memory while playing with the window shown, unmapped and in the tray, and with no display at all
-# (--headless), each with the sound server's own CPU over the same interval. Players take turns in rounds;
-# figures are medians. Prints figures and the targets beside them; asserts nothing.
+# (--headless), each with the sound server's own CPU over the same interval, and the same while stopped with
+# the window shown and in the tray. Players take turns in rounds; figures are medians. Prints figures and the
+# targets beside them; asserts nothing.
 #   bench/program.sh [SECONDS] [ROUNDS] [LAUNCHES]     (defaults 15 s a measurement, 3 rounds, 10 launches)
+# MURMEX_BENCH_BIN=PATH measures another build of the program (say, an older one beside this one); the
+# helpers still come from build/.
 # The soak instead plays noise 1 (white noise at 8000 Hz, a loop of 8001 frames, 48006 frames at the sink) at
 # full volume for MINUTES, then counts the gaps and breaks of the loop in the sink's recording of the whole
 # stretch (soundcheck gaps, see tests/e2e/SoundCheck.h) and prints the program's memory at the start and the
@@ -30,7 +33,7 @@ if [[ -z "${MURMEX_TEST_TMP:-}" ]]; then
     exec bash scripts/testenv.sh bash "$0" "$@"
 fi
 
-export MURMEX_BIN="$PWD/build/murmex" SOUNDCHECK_BIN="$PWD/build/tests/soundcheck" XPIXEL_BIN="$PWD/build/tests/xpixel"
+export MURMEX_BIN="${MURMEX_BENCH_BIN:-$PWD/build/murmex}" SOUNDCHECK_BIN="$PWD/build/tests/soundcheck" XPIXEL_BIN="$PWD/build/tests/xpixel"
 firstpaint="$PWD/build/bench/bench_firstpaint"
 source tests/e2e/lib.sh
 source bench/lib.sh
@@ -103,12 +106,20 @@ measure_playing() { # row, sound (yes/no)
     record "$1" "$c" "$s" "$w" "$(peak_rss_mb "$MURMEX_PID")" "$sound"
 }
 
-# Murmex playing with its window shown, then unmapped from outside (as on another desktop), then mapped
-# again and put into the tray by its minimise button. A row whose window state was not reached has no
-# figures.
+# Murmex with nothing playing: the window shown, or in the tray.
+measure_stopped() { # row
+    local c s w
+    read -r c s w < <(cpu_shares -w "$seconds" "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID")
+    record "$1" "$c" "$s" "$w" "$(peak_rss_mb "$MURMEX_PID")" yes
+}
+
+# Murmex stopped with its window shown, then playing with its window shown, then unmapped from outside (as on
+# another desktop), then mapped again and put into the tray by its minimise button, and stopped there from the
+# command line. A row whose window state was not reached has no figures.
 measure_murmex() {
     launch
     sleep 1
+    measure_stopped shown_stopped
     local sound=yes
     [[ "$(click_to_sound)" != none ]] || sound=no
     sleep 2
@@ -123,8 +134,12 @@ measure_murmex() {
         xdotool click 1 && wait_map_state IsUnMapped 5; then
         sleep 1
         measure_playing tray "$sound"
+        "$PROGRAM" --stop >/dev/null 2>&1 || true
+        sleep 1
+        measure_stopped tray_stopped
     else
         record tray - - - - no
+        record tray_stopped - - - - no
     fi
     finish "$MURMEX_PID"
 }
@@ -263,7 +278,8 @@ for ((r = 1; r <= rounds; r++)); do
     echo "  round $r: Murmex shown ${cpu[shown]##* } %, unmapped ${cpu[hidden]##* } %, tray ${cpu[tray]##* } %," \
         "SoX ${cpu[sox]##* } %, GStreamer ${cpu[gst]##* } %; server idle $s %;" \
         "Murmex wake-ups/s shown ${wake[shown]##* }, unmapped ${wake[hidden]##* }, tray ${wake[tray]##* }," \
-        "headless ${wake[headless]##* } (${cpu[headless]##* } %, ${rss[headless]##* } MB)"
+        "headless ${wake[headless]##* } (${cpu[headless]##* } %, ${rss[headless]##* } MB);" \
+        "stopped: shown ${wake[shown_stopped]##* }, tray ${wake[tray_stopped]##* } wake-ups/s"
 done
 
 # --- The table -----------------------------------------------------------------------------------------
@@ -282,29 +298,35 @@ row() { # name, row key, target text, met
 }
 
 echo
-echo "Murmex $(git describe --always --dirty 2>/dev/null || echo '?'), medians; PulseAudio null sink, 48000 Hz stereo"
+echo "Murmex ${MURMEX_BENCH_BIN:-$(git describe --always --dirty 2>/dev/null || echo '?')}, medians; PulseAudio null sink, 48000 Hz stereo"
 printf '%-36s %8s   %-66s %s\n' "" "figure" "target" "within"
 printf '%-36s %8s   %-66s %s\n' "launch to first paint, ms" "$launch_median" "<= 150 ms" "$(within "$launch_median" 150)"
 printf '%-36s %8s   %-66s %s\n' "click to first sound, ms" "$click_median" "<= 100 ms" "$(within "$click_median" 100)"
 echo
-printf '%-36s %8s %8s %10s %8s   %-46s %s\n' "playing white noise" "CPU %" "wake/s" "server %" "RSS MB" "target" \
+printf '%-36s %8s %8s %10s %8s   %-46s %s\n' "noise 5, or stopped" "CPU %" "wake/s" "server %" "RSS MB" "target" \
     "within"
-shown_ok=$(awk -v c="$(m "${cpu[shown]}")" -v s="$(m "${server[shown]}")" -v r="$(m "${rss[shown]}")" -v xs="$sox_server" \
-    'BEGIN { print (c <= 1 && s <= xs && r <= 40) ? "yes" : "no" }')
-away_ok() { # row, most wake-ups a second: the window unmapped, in the tray too
-    awk -v c="$(m "${cpu[$1]}")" -v x="$sox_cpu" -v r="$(m "${rss[$1]}")" -v w="$(m "${wake[$1]}")" -v wl="$2" \
-        'BEGIN { print (c <= x / 2 && r <= 40 && w <= wl) ? "yes" : "no" }'
+# Whether a row's medians meet its target: CPU at most CPU_MAX % (or SOX_SHARE times SoX's when given), the
+# sound server no busier than with SoX when SERVER is 1, wake-ups and peak memory at most their limits.
+meets() { # row, cpu max, sox share, server, wake-ups max, rss max
+    awk -v c="$(m "${cpu[$1]}")" -v s="$(m "${server[$1]}")" -v w="$(m "${wake[$1]}")" -v r="$(m "${rss[$1]}")" \
+        -v cm="$2" -v share="$3" -v sv="$4" -v wm="$5" -v rm="$6" -v x="$sox_cpu" -v xs="$sox_server" 'BEGIN {
+        if (c !~ /^[0-9.]+$/) { print "-"; exit }
+        ok = c <= (share != "" ? share * x : cm) && w <= wm && r <= rm && (sv != 1 || s <= xs)
+        print ok ? "yes" : "no"
+    }'
 }
-hidden_ok=$(away_ok hidden 1000000)
-tray_ok=$(away_ok tray 15)
 # Figures of a program that plays nothing meet any target: they say nothing.
-[[ "${heard[shown]}" != *no* ]] || shown_ok=-
-[[ "${heard[hidden]}" != *no* ]] || hidden_ok=-
-[[ "${heard[tray]}" != *no* ]] || tray_ok=-
-row "Murmex, window shown" shown "CPU <= 1 %, server <= with SoX, RSS <= 40 MB" "$shown_ok"
-row "Murmex, window unmapped" hidden "CPU <= half of SoX's, RSS <= 40 MB" "$hidden_ok"
-row "Murmex, window in the tray" tray "CPU <= half of SoX's, <= 15 wake/s, RSS <= 40 MB" "$tray_ok"
-row "Murmex, headless (no display)" headless "" ""
+heard_meets() { # as meets
+    if [[ "${heard[$1]}" == *no* ]]; then echo -; else meets "$@"; fi
+}
+row "Murmex, window shown" shown "CPU <= 1 %, server <= with SoX, <= 40 wake/s, RSS <= 36 MB" \
+    "$(heard_meets shown 1 "" 1 40 36)"
+row "Murmex, window unmapped" hidden "CPU <= half of SoX's, RSS <= 36 MB" "$(heard_meets hidden - 0.5 0 1000000 36)"
+row "Murmex, window in the tray" tray "CPU <= 0.15 x SoX's, <= 3 wake/s, RSS <= 36 MB" \
+    "$(heard_meets tray - 0.15 0 3 36)"
+row "Murmex, headless (no display)" headless "<= 3 wake/s, RSS <= 36 MB" "$(heard_meets headless 100 "" 0 3 36)"
+row "Murmex stopped, window shown" shown_stopped "<= 12 wake/s" "$(meets shown_stopped 100 "" 0 12 1000000)"
+row "Murmex stopped, in the tray" tray_stopped "<= 1 wake/s" "$(meets tray_stopped 100 "" 0 1 1000000)"
 row "SoX: play -n synth whitenoise" sox "" ""
 row "GStreamer: audiotestsrc ! pulsesink" gst "" ""
 row "nothing playing (two recorders)" idle "" ""

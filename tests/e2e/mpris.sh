@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The desktop's media controls, driven by playerctl on a private session bus started here: the player is
 # listed under the noise's name (in the window's language), starts and stops the sound, steps through the
-# noises only while stopped, follows a click on the window, sets the volume in balance, brings the window
-# back from the tray and ends the program as the tray menu's exit does. A command that fails is refused with
-# its error and opens no box, a storm of them included, also while the one box of a click is open. Without a
-# session bus the program runs as before, silently.
+# noises only while stopped, follows a click on the window and a command line's change made while the window
+# is in the tray, sets the volume in balance, brings the window back from the tray and ends the program as the
+# tray menu's exit does. A command that fails is refused with its error and opens no box, a storm of them
+# included, also while the one box of a click is open. Without a session bus the program runs as before,
+# silently.
 source "$(dirname "$0")/lib.sh"
 
 readonly LAMP=(760 41) GENERATOR=(107 535) MINIMISE=(761 16) LANGUAGE_UP=(755 418)
@@ -138,16 +139,24 @@ step "a volume of 0.5 keeps the sliders' balance"
 player volume 0.5 >/dev/null
 wait_player 0.500000 volume
 
-step "raise brings the window back from the tray"
+step "in the tray and stopped, --noise 7 is stored within 2 s and shown on the bus; raise brings the window back"
 click "${MINIMISE[@]}"
 wait_map_state IsUnMapped || fail "the window did not go to the tray"
+"$PROGRAM" --noise 7 || fail "--noise 7 was refused"
+# The promise is 2 s; the rest is room for a loaded machine.
+deadline=$((SECONDS + 4))
+until [[ "$(stored Noise_Num)" == 7 ]]; do
+    ((SECONDS < deadline)) || fail "--noise 7 from the tray was not stored: Noise_Num=$(stored Noise_Num)"
+    sleep 0.05
+done
+[[ "$(track_id)" == /com/pellorquandrel/murmex/noise/7 ]] || fail "after --noise 7 the track is $(track_id)"
 root_call Raise
 wait_map_state IsViewable || fail "Raise did not bring the window back"
 
 step "quit ends the program with the settings written"
 root_call Quit
 expect_exit 0
-[[ "$(stored Noise_Num) $(stored Value_L) $(stored Value_R)" == "6 50 25" ]] ||
+[[ "$(stored Noise_Num) $(stored Value_L) $(stored Value_R)" == "7 50 25" ]] ||
     fail "stored noise and volumes: $(stored Noise_Num) $(stored Value_L) $(stored Value_R)"
 kill "$follow_pid" 2>/dev/null || true
 

@@ -1,5 +1,6 @@
 #include "tests/widget/WidgetTest.h"
 
+#include "app/WorkTick.h"
 #include "audio/WaveOutThreadPlayWL.h"
 #include "i18n/Help.h"
 #include "platform/SoundBackend.h"
@@ -7,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHoverEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,6 +25,7 @@ std::vector<std::function<std::unique_ptr<QObject>()>>& Registry() {
 
 QString g_configHome;
 QPoint g_cursor{-10000, -10000};
+std::int64_t g_clockMs = 0;
 
 } // namespace
 
@@ -65,11 +68,24 @@ QString WidgetDeviceIni() {
 
 void SetCursor(QPoint screen) {
     g_cursor = screen;
+    // As a real pointer's moves reach a shown window, as its own hover events.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!qobject_cast<TfmMain*>(window) || !window->isVisible())
+            continue;
+        QHoverEvent move(QEvent::HoverMove, QPointF(screen - window->pos()), QPointF(screen), QPointF(-1, -1));
+        QApplication::sendEvent(window, &move);
+    }
+}
+
+void Tick(TfmMain& fm, int ms) {
+    g_clockMs += ms;
+    fm.Timer_WorkTimer();
 }
 
 MainServices TestServices(int screenWidth, QStringList* errors) {
     MainServices services;
     services.cursorPos = [] { return g_cursor; };
+    services.steadyMs = [] { return g_clockMs; };
     services.virtualScreenWidth = [screenWidth] { return screenWidth; };
     services.showError = [errors](const QString& message) {
         if (errors)

@@ -25,12 +25,15 @@ QString StoredWidgetSetting(const char* key);
 // The INI file of the output device choice that test windows use, in the private settings folder.
 QString WidgetDeviceIni();
 
-// Where test windows see the cursor, in screen coordinates; far away from any window until set.
+// Where test windows see the pointer, in screen coordinates; far away from any window until set. A shown test
+// window is told at once, as by its own pointer events; one that shows later reads it as it shows.
 void SetCursor(QPoint screen);
+// One tick of the window's work timer, `ms` of the test windows' clock after the last.
+void Tick(TfmMain& fm, int ms = 100);
 
 // Services of a main window on a desktop `screenWidth` pixels wide: errors it would show land in `errors`
 // (a test without that list fails on any error box), the device choice goes to WidgetDeviceIni(), the
-// cursor is where SetCursor put it. The window has a text holder of its own.
+// cursor is where SetCursor put it, the clock goes on by Tick alone. The window has a text holder of its own.
 MainServices TestServices(int screenWidth = 1280, QStringList* errors = nullptr);
 std::unique_ptr<TfmMain> MakeMainWindow(int screenWidth = 1280, QStringList* errors = nullptr);
 // The same with services a test has adjusted.

@@ -1,5 +1,6 @@
 // The auto-off countdown over synthetic ticks of 100 ms, and its two wrapping selectors.
 #include "app/AutoOff.h"
+#include "app/WorkTick.h"
 
 #include <gtest/gtest.h>
 
@@ -104,6 +105,25 @@ TEST(AutoOffTest, TheCountSaturatesInsteadOfOverflowing) {
     EXPECT_FALSE(last.fire);
     // An edited store's delay index outside the table counts but fires nothing.
     EXPECT_FALSE(CountOffTick(5999, 10).fire);
+}
+
+// A resting timer counts a second's ticks at once: a count that would pass the limit stops on it and fires there,
+// once.
+TEST(AutoOffTest, ManyTicksAtOnceFireOnTheLimit) {
+    const OffTick over = CountOffTick(5995, 1, 10);
+    EXPECT_EQ(over.count, 6000);
+    EXPECT_TRUE(over.fire);
+    EXPECT_FALSE(CountOffTick(6000, 1, 10).fire);
+    EXPECT_EQ(CountOffTick(5990, 1, 0).count, 5990);
+}
+
+TEST(WorkTickTest, BusyWhileSeenOrNearTheEndRestingWhilePlayingUnseenOffWhileStopped) {
+    EXPECT_EQ(WorkTickMs({.shown = true}), 100);
+    EXPECT_EQ(WorkTickMs({}), 0);
+    EXPECT_EQ(WorkTickMs({.playing = true, .offCount = 5929, .off1 = 1}), 1000);
+    EXPECT_EQ(WorkTickMs({.playing = true, .offCount = 5930, .off1 = 1}), 100);  // the fade is 2 s ahead
+    EXPECT_EQ(WorkTickMs({.playing = true, .offCount = 6000, .off1 = 1}), 1000); // nothing ahead
+    EXPECT_EQ(WorkTickMs({.playing = true, .offCount = 6600, .off1 = 1, .requestedAt = 6000}), 100);
 }
 
 TEST(AutoOffTest, EveryDelayFiresAtItsOwnLimit) {

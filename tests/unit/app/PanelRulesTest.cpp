@@ -58,19 +58,6 @@ TEST(HoverTest, StrictlyInsideTheControlPlacedOnTheWindow) {
     EXPECT_FALSE(CursorOver({200, 540}, {0, 0}, button, true)) << "the window's place counts";
 }
 
-// A shown window's tick reads the cursor; a hidden one's reads nothing and finds nothing under it, even
-// where the visibility is not tested and the window lies at the far corner.
-TEST(HoverTest, OnlyAShownWindowReadsTheCursor) {
-    int reads = 0;
-    const auto read = [&reads] {
-        ++reads;
-        return QPoint(200, 540);
-    };
-    EXPECT_EQ(TickCursor(true, read), QPoint(200, 540));
-    EXPECT_FALSE(CursorOver(TickCursor(false, read), {INT_MIN, INT_MIN}, {0, 0, 100, 100}, true));
-    EXPECT_EQ(reads, 1);
-}
-
 TEST(SettingsPagesTest, EachPageShowsItsOwnControls) {
     EXPECT_EQ(PageVisibility(0, 3), (PageControls{.language = true}));
     EXPECT_EQ(PageVisibility(1, 3), (PageControls{.device = true}));

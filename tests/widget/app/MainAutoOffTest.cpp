@@ -88,7 +88,7 @@ private slots:
         const QRect onScreen = place.translated(236, 10);
         const auto pictureAt = [&](QPoint cursor) {
             test::SetCursor(cursor);
-            fm->Timer_WorkTimer();
+            test::Tick(*fm);
             return button->ListIndex();
         };
         QCOMPARE(pictureAt(onScreen.topLeft() + QPoint(1, 1)), lit);
@@ -110,15 +110,28 @@ private slots:
         fm->Noise_Num = 6;
         fm->Generator_On = true;
         for (int tick = 1; tick < kTenMinutes; ++tick)
-            fm->Timer_WorkTimer();
+            test::Tick(*fm);
         QVERIFY(fm->isVisible());
         QCOMPARE(closed.count(), 0);
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QVERIFY(!fm->isVisible());
         QCOMPARE(closed.count(), 1);
         fm.reset();
         QCOMPARE(test::StoredWidgetSetting("Noise_Num"), QStringLiteral("6"));
         QCOMPARE(test::StoredWidgetSetting("Off_1"), QStringLiteral("1"));
+    }
+
+    // Out of sight the timer rests, and each of its ticks counts the time played since the last.
+    void aRestingTimerCountsThePlayingTime() {
+        test::WriteWidgetSettings("[General]\nOff_1=1\nOff_2=0\n");
+        const auto fm = test::MakeMainWindow();
+        QSignalSpy closed(fm.get(), &TfmMain::Closed);
+        fm->Generator_On = true;
+        test::Tick(*fm, 1000);
+        QCOMPARE(fm->Off_Count, 10);
+        test::Tick(*fm, 3600 * 1000);
+        QCOMPARE(fm->Off_Count, kTenMinutes);
+        QCOMPARE(closed.count(), 1);
     }
 
     // The settings are in the store by the time the power-off is asked for; the request is made once, and
@@ -140,18 +153,18 @@ private slots:
         fm.Generator_On = true;
         // Six minutes, a pause, then the last four: a stop does not reset the count.
         for (int tick = 0; tick < 3600; ++tick)
-            fm.Timer_WorkTimer();
+            test::Tick(fm);
         fm.Generator_On = false;
         for (int tick = 0; tick < 100; ++tick)
-            fm.Timer_WorkTimer();
+            test::Tick(fm);
         fm.Generator_On = true;
         for (int tick = 0; tick < 2399; ++tick)
-            fm.Timer_WorkTimer();
+            test::Tick(fm);
         QVERIFY(seen.isEmpty());
-        fm.Timer_WorkTimer();
+        test::Tick(fm);
         QCOMPARE(seen, QStringList{QStringLiteral("7/33/1")});
         for (int tick = 0; tick < kTenMinutes; ++tick)
-            fm.Timer_WorkTimer();
+            test::Tick(fm);
         QCOMPARE(seen.size(), 1);
         QVERIFY(fm.isVisible());
         QVERIFY(fm.Generator_On);
@@ -181,9 +194,9 @@ private slots:
         fm.Sb_GeneratorClick(); // a real player: it must be gone before the user's volume is put back
         seen.clear();
         for (int tick = 1; tick < kTenMinutes; ++tick)
-            fm.Timer_WorkTimer();
+            test::Tick(fm);
         QVERIFY(seen.isEmpty());
-        fm.Timer_WorkTimer();
+        test::Tick(fm);
         QCOMPARE(seen, (QStringList{QStringLiteral("0"), QStringLiteral("suspend 7")}));
         QCOMPARE(playersAtStop, 0);
         QVERIFY(!fm.Generator_On);
@@ -203,13 +216,13 @@ private slots:
         int powerOffs = 0;
         const auto fm = FadingWindow(powerOffs);
         for (int tick = 1; tick <= kTenMinutes - 50; ++tick)
-            fm->Timer_WorkTimer();
+            test::Tick(*fm);
         const Volume full = CurrentVolume();
         QCOMPARE(full.left, int(audio::TrackBarToVolume(20)));
         QCOMPARE(full.right, int(audio::TrackBarToVolume(60)));
         Volume last = full;
         for (int step = 49; step >= 0; --step) {
-            fm->Timer_WorkTimer();
+            test::Tick(*fm);
             const Volume now = CurrentVolume();
             QVERIFY2(now.left < last.left && now.right < last.right, qPrintable(QString::number(step)));
             QVERIFY(std::abs(now.left - full.left * step / 50) <= 1);
@@ -226,12 +239,12 @@ private slots:
         QCOMPARE(test::StoredWidgetSetting("Value_L"), QStringLiteral("80"));
         QCOMPARE(test::StoredWidgetSetting("Value_R"), QStringLiteral("40"));
         for (int tick = 0; tick < 600; ++tick)
-            fm->Timer_WorkTimer();
+            test::Tick(*fm);
         QCOMPARE(CurrentVolume().left, 0);
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QVERIFY(CurrentVolume().left > 0 && CurrentVolume().left < full.left);
         for (int tick = 0; tick < 49; ++tick)
-            fm->Timer_WorkTimer();
+            test::Tick(*fm);
         QCOMPARE(CurrentVolume().left, full.left);
         QCOMPARE(CurrentVolume().right, full.right);
         QCOMPARE(powerOffs, 1);
@@ -251,7 +264,7 @@ private slots:
         int powerOffs = 0;
         const auto fm = FadingWindow(powerOffs);
         for (int tick = 1; tick <= kTenMinutes - 25; ++tick)
-            fm->Timer_WorkTimer();
+            test::Tick(*fm);
         QVERIFY(CurrentVolume().left < int(audio::TrackBarToVolume(20)));
         Volume user{audio::TrackBarToVolume(20), audio::TrackBarToVolume(60)};
         if (what == QLatin1String("stop")) {
@@ -269,7 +282,7 @@ private slots:
         QCOMPARE(CurrentVolume().left, user.left);
         QCOMPARE(CurrentVolume().right, user.right);
         for (int tick = 0; tick < 25; ++tick) {
-            fm->Timer_WorkTimer();
+            test::Tick(*fm);
             QCOMPARE(CurrentVolume().left, user.left);
             QCOMPARE(CurrentVolume().right, user.right);
         }
@@ -283,17 +296,17 @@ private slots:
         services.trayAvailable = [] { return true; };
         TfmMain fm(std::move(services));
         QSignalSpy closed(&fm, &TfmMain::Closed);
-        fm.Timer_WorkTimer();
+        test::Tick(fm);
         QVERIFY(!fm.TrayIcon->Active());
         fm.show();
         fm.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&fm));
-        fm.Timer_WorkTimer();
+        test::Tick(fm);
         QVERIFY(fm.TrayIcon->Active());
         QVERIFY(fm.isHidden());
         fm.Generator_On = true;
         for (int tick = 0; tick < kTenMinutes; ++tick)
-            fm.Timer_WorkTimer();
+            test::Tick(fm);
         QCOMPARE(closed.count(), 1);
     }
 };

@@ -9,6 +9,7 @@
 #include "ui/Surfaces.h"
 
 #include <QAction>
+#include <QHoverEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -171,7 +172,7 @@ private slots:
         QCOMPARE(fm->Indicator_Generator->BrushColor(), QColor(0x00, 0x80, 0xC0));
         QVERIFY(!fm->Timer_Indicator->isActive());
         QVERIFY(audio::WaitForNoWOThreads(2000)); // the failed player leaves the count
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QCOMPARE(fm->laThreadCnt->text(), QStringLiteral("Количество потоков: 0"));
         QVERIFY(AllCursors(*fm, Qt::PointingHandCursor));
 
@@ -264,7 +265,7 @@ private slots:
         const auto fm = test::MakeMainWindow();
         fm->show();
         const auto face = [&] {
-            fm->Timer_WorkTimer();
+            test::Tick(*fm);
             for (int n = 15; n <= 26; ++n)
                 if (fm->Bmp_Generator == fm->BitmapList_Btn.Item(n))
                     return n;
@@ -291,6 +292,11 @@ private slots:
         QCOMPARE(face(), 25);
         test::SetCursor(fm->pos() + QPoint(25, 530)); // on the left edge: outside
         QCOMPARE(face(), 24);
+        test::SetCursor(over);
+        QCOMPARE(face(), 25);
+        QHoverEvent leave(QEvent::HoverLeave, QPointF(-1, -1), QPointF(-1, -1), QPointF(-1, -1));
+        QApplication::sendEvent(fm.get(), &leave);
+        QCOMPARE(face(), 24); // a pointer that leaves the window takes its hover along
         fm->hide();
         test::SetCursor(over);
         QCOMPARE(face(), 24); // a hidden window has nothing under the cursor

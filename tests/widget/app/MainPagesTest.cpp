@@ -74,7 +74,7 @@ private slots:
         const auto fm = test::MakeMainWindow();
         fm->show();
         const auto faces = [&] {
-            fm->Timer_WorkTimer();
+            test::Tick(*fm);
             return std::vector<int>{fm->Btn_Yellow_1->ListIndex(), fm->Btn_Yellow_2->ListIndex(),
                                     fm->Btn_Yellow_3->ListIndex()};
         };

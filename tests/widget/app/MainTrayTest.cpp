@@ -66,7 +66,7 @@ QPoint ScreenCentre(const TfmMain& fm, const QWidget* control) {
 
 bool HoveredAfterTick(TfmMain& fm) {
     test::SetCursor(ScreenCentre(fm, fm.Sb_Generator));
-    fm.Timer_WorkTimer();
+    test::Tick(fm);
     return fm.Generator_Hover;
 }
 
@@ -105,10 +105,17 @@ private slots:
         QVERIFY(fm->isHidden());
         QVERIFY(fm->Generator_On);
         QCOMPARE(audio::WOThreadCount(), 1);
+        QCOMPARE(fm->Timer_Work->interval(), 1000); // out of sight the tick rests, but counts on
         QVERIFY(fm->Timer_Work->isActive());
         const int reads = desktop.cursorReads;
         QVERIFY(!HoveredAfterTick(*fm)); // nothing is under the cursor of a hidden window, which does not read it
         QCOMPARE(desktop.cursorReads, reads);
+        fm->TrayMenu_2Click();
+        QVERIFY(!fm->Timer_Work->isActive());
+        fm->TrayMenu_1Click();
+        QCOMPARE(fm->Timer_Work->interval(), 1000);
+        fm->TrayIconDblClick();
+        QCOMPARE(fm->Timer_Work->interval(), 100);
     }
 
     // The tray is asked at every minimise: a tray host can come and go while the program runs.
@@ -123,13 +130,14 @@ private slots:
         QVERIFY(fm->isVisible());
         QVERIFY(!fm->TrayIcon->Active());
         QVERIFY(fm->Generator_On);
-        QVERIFY(fm->Timer_Work->isActive());
+        QCOMPARE(fm->Timer_Work->interval(), 1000);
         const int reads = desktop.cursorReads;
         QVERIFY(!HoveredAfterTick(*fm)); // nor under that of a minimised one
         QCOMPARE(desktop.cursorReads, reads);
 
         fm->showNormal();
-        QVERIFY(HoveredAfterTick(*fm)); // read again: nothing else puts the cursor there
+        QCOMPARE(fm->Timer_Work->interval(), 100);
+        QVERIFY(HoveredAfterTick(*fm));
         desktop.tray = true;
         fm->Sb_MinClick();
         QCOMPARE(desktop.trayAsked, 2);

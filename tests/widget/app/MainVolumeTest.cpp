@@ -99,44 +99,44 @@ private slots:
         const auto at = [&](int y) { test::SetCursor(window + QPoint(530, y)); };
 
         at(206);
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QCOMPARE(fm->Value_L, 0);
         QCOMPARE(fm->Img_1_L->cursor().shape(), Qt::PointingHandCursor);
 
         QTest::mousePress(fm->Img_1_L, Qt::RightButton, {}, {10, 71});
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QCOMPARE(fm->Value_L, 0);
         QTest::mouseRelease(fm->Img_1_L, Qt::RightButton, {}, {10, 71});
 
         QTest::mousePress(fm->Img_1_L, Qt::LeftButton, {}, {10, 71});
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QCOMPARE(fm->Value_L, 50);
         QCOMPARE(fm->tbVolLeft->value(), 50);
         QCOMPARE(OutputVolume() & 0xFFFF, 32768u);
         QCOMPARE(fm->Lbl_Vol_L->text(), QStringLiteral("50"));
         QCOMPARE(fm->Bmp_Scroll_L, fm->BitmapList_Scroll.Item(13));
         at(150);
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QCOMPARE(fm->Value_L, 100);
         at(256);
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QCOMPARE(fm->Value_L, 0);
         at(240);
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QCOMPARE(fm->Value_L, 16);
         at(300); // below the picture: nothing changes until the cursor is back over it
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QCOMPARE(fm->Value_L, 16);
         QCOMPARE(fm->Img_1_L->cursor().shape(), Qt::ArrowCursor);
         QTest::mouseRelease(fm->Img_1_L, Qt::LeftButton, {}, {10, 71});
         at(180);
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QCOMPARE(fm->Value_L, 16);
         QCOMPARE(fm->Value_R, 0);
 
         test::SetCursor(window + QPoint(710, 180));
         QTest::mousePress(fm->Img_1_R, Qt::LeftButton, {}, {10, 45});
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QTest::mouseRelease(fm->Img_1_R, Qt::LeftButton, {}, {10, 45});
         QCOMPARE(fm->Value_R, 76);
         QCOMPARE(fm->Lbl_Vol_R->text(), QStringLiteral("76"));
@@ -147,19 +147,19 @@ private slots:
     void theStoredVolumesWaitForTheFirstActiveTick() {
         const auto fm = test::MakeMainWindow();
         fm->Value_L = 44;
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QVERIFY(fm->First_Tick);
         QVERIFY(fm->Lbl_Vol_L->text() != QStringLiteral("44"));
         QVERIFY(fm->tbVolLeft->value() != 56);
         fm->show();
         fm->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(fm.get()));
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QVERIFY(!fm->First_Tick);
         QCOMPARE(fm->Lbl_Vol_L->text(), QStringLiteral("44"));
         QCOMPARE(fm->tbVolLeft->value(), 56);
         fm->Value_L = 12;
-        fm->Timer_WorkTimer();
+        test::Tick(*fm);
         QCOMPARE(fm->tbVolLeft->value(), 56); // only once
     }
 
