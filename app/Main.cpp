@@ -168,16 +168,15 @@ bool TfmMain::OpenErrorBox(const QString& message) {
 }
 
 QString TfmMain::RunCommand(const std::function<void()>& command) {
+    QString message;
     try {
         command();
     } catch (const std::exception& error) {
-        const QString message = QString::fromUtf8(error.what());
+        message = QString::fromUtf8(error.what());
         NoteError(message);
-        emit Changed();
-        return message;
     }
     emit Changed();
-    return {};
+    return message;
 }
 
 std::int64_t MainServices::SteadyMs() {

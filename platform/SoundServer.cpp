@@ -89,7 +89,7 @@ void Publish() {
         if (sink.key == e.readingDefault)
             e.defaultDescription = sink.name;
     }
-    outputs->push_back({kDefaultKey, DefaultEntryName(e)});
+    outputs->push_back({kDefaultOutputKey, DefaultEntryName(e)});
     outputs->insert(outputs->end(), e.readingSinks.begin(), e.readingSinks.end());
     bool changed = false;
     {
@@ -349,7 +349,7 @@ std::shared_ptr<const std::vector<Output>> Outputs() {
 std::string SinkOf(const std::string& key) {
     Engine& e = E();
     const std::lock_guard lock(e.tableMutex);
-    if (key == kDefaultKey)
+    if (key == kDefaultOutputKey)
         return e.defaultSink;
     const bool listed =
         std::any_of(e.outputs->begin(), e.outputs->end(), [&](const Output& o) { return o.key == key; });

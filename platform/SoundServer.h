@@ -21,9 +21,6 @@
 
 namespace murmex::platform::soundserver {
 
-// The key of the entry that stands for the desktop's default output, wherever that is at the moment.
-inline constexpr const char* kDefaultKey = kDefaultOutputKey;
-
 // Connects to the server (never starting one) and reads its outputs; waits at most a few seconds. Call it once,
 // on the interface thread, before anything plays. False when no server is there (no socket, or it refused the
 // connection): the connection is then given up for the run. A server that took the connection but has not
@@ -40,7 +37,7 @@ bool Connected();
 bool Answered();
 
 struct Output {
-    std::string key;  // the sink's own name, or kDefaultKey
+    std::string key;  // the sink's own name, or kDefaultOutputKey
     std::string name; // its description; for the default entry "<label> (<the default sink's description>)"
 
     bool operator==(const Output&) const = default;
@@ -50,7 +47,7 @@ struct Output {
 // is away the last list stays.
 std::shared_ptr<const std::vector<Output>> Outputs();
 
-// The sink a key stands for now (the default sink for kDefaultKey), or an empty text when none is listed.
+// The sink a key stands for now (the default sink for kDefaultOutputKey), or an empty text when none is listed.
 std::string SinkOf(const std::string& key);
 
 // ThreadSanitizer does not see the client library's own lock (the library is not instrumented, and its calls

@@ -61,7 +61,7 @@ std::vector<ServerDevice*>& OpenDevices() {
 struct ServerDevice final : WaveOut::Device, soundserver::Listener {
     pa_stream* stream = nullptr;
     std::uint32_t index = PA_INVALID_INDEX;
-    std::string key; // the output's key; kDefaultKey follows the desktop's default
+    std::string key; // the output's key; kDefaultOutputKey follows the desktop's default
     // Who moved the stream shows only once the outputs have been read after the move.
     bool moveToJudge = false;
     std::string movedByUser; // the output the user last moved the stream to, or empty
@@ -175,7 +175,7 @@ void ServerDevice::Fill(std::size_t bytes) {
 }
 
 void ServerDevice::MoveBackIfListed() {
-    if (key == soundserver::kDefaultKey || !stream || index == PA_INVALID_INDEX)
+    if (key == kDefaultOutputKey || !stream || index == PA_INVALID_INDEX)
         return;
     if (soundserver::SinkOf(key).empty()) {
         if (!elsewhere.exchange(true))
@@ -224,7 +224,7 @@ bool ServerDevice::JudgeMove() {
         usersMove = true;
         TakeProgramOutput(now);
     }
-    const bool away = key != soundserver::kDefaultKey && now != key;
+    const bool away = key != kDefaultOutputKey && now != key;
     if (elsewhere.exchange(away) != away || usersMove)
         Wake();
     return usersMove;
@@ -337,7 +337,7 @@ std::unique_ptr<WaveOut::Device> Open(const std::string& key, const WaveFormatEx
     attributes.fragsize = static_cast<std::uint32_t>(-1);
     const pa_cvolume volume = StreamVolume(ProgramVolume());
     d->echoes = VolumeEchoes(EchoVolume(volume));
-    const bool chosen = d->key != soundserver::kDefaultKey;
+    const bool chosen = d->key != kDefaultOutputKey;
     if (pa_stream_connect_playback(d->stream, chosen ? d->key.c_str() : nullptr, &attributes, PA_STREAM_START_CORKED,
                                    &volume, nullptr) == 0) {
         for (;;) {
