@@ -212,6 +212,7 @@ int RunFirstCopy(int& argc, char** argv, const StartOptions& options, const plat
         std::fputs("Murmex needs a graphical desktop (no DISPLAY or WAYLAND_DISPLAY)\n", stderr);
         return 1;
     }
+    std::optional<platform::PaintsThroughSocket> paints(std::in_place);
     // Before any thread runs: the sound library's stream threads write to stderr.
     platform::FilterLibraryNoise();
     // The sound system starts here, on the interface thread, and not inside the first player's start. It
@@ -222,6 +223,7 @@ int RunFirstCopy(int& argc, char** argv, const StartOptions& options, const plat
         std::in_place, platform::CannotOpenDisplay(argc, arguments.Argv(), platform::ProcessEnvironment));
     QApplication app(argc, arguments.Argv());
     deadDisplay.reset();
+    paints.reset();
     QApplication::setApplicationName(QStringLiteral("Murmex"));
     QApplication::setDesktopFileName(QStringLiteral("murmex"));
     // The main window ends the program when it is closed, also while it is hidden in the tray.

@@ -150,6 +150,16 @@ FatalErrorLine::~FatalErrorLine() {
             message.text);
 }
 
+PaintsThroughSocket::PaintsThroughSocket() : m_set(!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) {
+    if (m_set)
+        qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
+PaintsThroughSocket::~PaintsThroughSocket() {
+    if (m_set)
+        qunsetenv("QT_XCB_NO_MITSHM");
+}
+
 std::optional<int> QtOptionValues(const QByteArray& argument) {
     // QApplication's, QGuiApplication's and the X11 platform's.
     static const QByteArrayList withValue{

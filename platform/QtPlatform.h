@@ -54,6 +54,22 @@ public:
     FatalErrorLine& operator=(const FatalErrorLine&) = delete;
 };
 
+// While it lives, the X display connection Qt opens sends the window's pictures over its socket instead of through
+// X shared memory. A shared-memory paint ends with a completion event that wakes two threads, on every lamp step
+// while the window is shown; the window's paints are small, and a copy through the socket costs less. The
+// user's own QT_XCB_NO_MITSHM is left as it is, and programs started after its end (a browser for the help's
+// links) do not inherit the setting. Made before any thread starts, ended once the application is made.
+class PaintsThroughSocket {
+public:
+    PaintsThroughSocket();
+    ~PaintsThroughSocket();
+    PaintsThroughSocket(const PaintsThroughSocket&) = delete;
+    PaintsThroughSocket& operator=(const PaintsThroughSocket&) = delete;
+
+private:
+    bool m_set = false;
+};
+
 // How many of the arguments after `argument` belong to it when it is one of Qt's own options (-platform NAME,
 // -display NAME, -reverse, -style=NAME ...), which Qt reads with one dash or two; nothing for any other argument.
 std::optional<int> QtOptionValues(const QByteArray& argument);

@@ -94,5 +94,20 @@ TEST(QtPlatform, TheDisplayThatCannotBeOpenedIsNamed) {
               "Murmex cannot open the display wayland-0");
 }
 
+// The setting is the program's own while its display connection is made: it neither outlives that nor replaces
+// the user's.
+TEST(QtPlatform, PaintsThroughTheSocketOnlyWhileTheConnectionIsMade) {
+    qunsetenv("QT_XCB_NO_MITSHM");
+    {
+        const PaintsThroughSocket paints;
+        EXPECT_EQ(qgetenv("QT_XCB_NO_MITSHM"), "1");
+    }
+    EXPECT_FALSE(qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) << "programs started later would inherit it";
+    qputenv("QT_XCB_NO_MITSHM", "");
+    { const PaintsThroughSocket paints; }
+    EXPECT_TRUE(qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) << "the user's own setting was taken away";
+    qunsetenv("QT_XCB_NO_MITSHM");
+}
+
 } // namespace
 } // namespace murmex::platform
