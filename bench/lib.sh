@@ -16,20 +16,23 @@ peak_rss_mb() {
     awk '/^VmHWM:/ { printf "%.1f\n", $2 / 1024 }' "/proc/$1/status"
 }
 
-# Context switches of PID's threads so far, voluntary and involuntary: each is a thread leaving the core,
-# to sleep or to make room, and so stands for one wake-up. A thread that has ended no longer counts.
+# Context switches of PID's threads so far, as "VOLUNTARY INVOLUNTARY". A voluntary one is a thread going to sleep,
+# and so stands for one wake-up; an involuntary one is a running thread made to give way (to a sound server it has
+# just written to, say), which wakes nothing. A thread that has ended no longer counts.
 ctxt_switches() {
     { cat /proc/"$1"/task/*/status 2>/dev/null || true; } |
-        awk '/^(non)?voluntary_ctxt_switches:/ { n += $2 } END { print n + 0 }'
+        awk '/^voluntary_ctxt_switches:/ { v += $2 } /^nonvoluntary_ctxt_switches:/ { n += $2 }
+             END { print v + 0, n + 0 }'
 }
 
 # CPU use of each PID over the next SECONDS, in % of one core, on one line in the order given. All are read
 # at the same moments, so that a player and the sound server it feeds are compared over one interval. With
-# -w first, the line ends with the wake-ups a second of the first PID over the same interval.
+# -w first, the line ends with the wake-ups a second of the first PID over the same interval, then the times a
+# second its running threads were made to give way.
 cpu_shares() {
     local wakeups=0
     [[ "$1" != -w ]] || { wakeups=1 && shift; }
-    local seconds=$1 pid t0 t1 s0=0 s1=0
+    local seconds=$1 pid t0 t1 s0="0 0" s1="0 0"
     shift
     local -a before=() after=()
     t0=$(date +%s.%N)
@@ -43,7 +46,8 @@ cpu_shares() {
         -v w="$wakeups" -v s0="$s0" -v s1="$s1" 'BEGIN {
         n = split(b, x); split(a, y)
         for (i = 1; i <= n; i++) printf "%.2f%s", 100 * (y[i] - x[i]) / hz / (t1 - t0), i < n || w ? " " : "\n"
-        if (w) printf "%.1f\n", (s1 - s0) / (t1 - t0)
+        split(s0, p); split(s1, q)
+        if (w) printf "%.1f %.1f\n", (q[1] - p[1]) / (t1 - t0), (q[2] - p[2]) / (t1 - t0)
     }'
 }
 

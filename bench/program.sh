@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What the whole program costs its user, beside SoX and a GStreamer pipeline playing white noise on the
 # same null sink in the same run: launch to the first painted window, click on the generator to the first
-# sound at the sink, and CPU (% of one core), wake-ups a second (context switches of all its threads) and
-# peak memory while playing with the window shown, unmapped and in the tray, and with no display at all
+# sound at the sink, and CPU (% of one core), wake-ups a second (its threads' voluntary context switches; beside
+# them "yield/s", the times a second its running threads were made to give way) and peak memory while playing with the window shown, unmapped and in the tray, and with no display at all
 # (--headless), each with the sound server's own CPU over the same interval, and the same while stopped with
 # the window shown and in the tray. Players take turns in rounds; figures are medians. Prints figures and the
 # targets beside them; asserts nothing.
@@ -93,24 +93,24 @@ still_playing() {
     "$SOUNDCHECK_BIN" "$MURMEX_TEST_MONITOR" $((end - $1 * 48000 * 4)) "$end" --sound "$SOUND_LEVEL" >/dev/null 2>&1
 }
 
-declare -A cpu server wake rss heard
-record() { # row, cpu, server cpu, wake-ups a second, peak rss, heard (yes/no)
-    cpu[$1]+=" $2" server[$1]+=" $3" wake[$1]+=" $4" rss[$1]+=" $5" heard[$1]+=" $6"
+declare -A cpu server wake rss heard gave
+record() { # row, cpu, server cpu, wake-ups a second, peak rss, heard (yes/no), times made to give way a second
+    cpu[$1]+=" $2" server[$1]+=" $3" wake[$1]+=" $4" rss[$1]+=" $5" heard[$1]+=" $6" gave[$1]+=" ${7:--}"
 }
 
 # Measures the playing copy of Murmex for the row; SOUND is whether the click on the generator was heard.
 measure_playing() { # row, sound (yes/no)
-    local c s w sound=$2
-    read -r c s w < <(cpu_shares -w "$seconds" "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID")
+    local c s w g sound=$2
+    read -r c s w g < <(cpu_shares -w "$seconds" "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID")
     still_playing "$seconds" || sound=no
-    record "$1" "$c" "$s" "$w" "$(peak_rss_mb "$MURMEX_PID")" "$sound"
+    record "$1" "$c" "$s" "$w" "$(peak_rss_mb "$MURMEX_PID")" "$sound" "$g"
 }
 
 # Murmex with nothing playing: the window shown, or in the tray.
 measure_stopped() { # row
-    local c s w
-    read -r c s w < <(cpu_shares -w "$seconds" "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID")
-    record "$1" "$c" "$s" "$w" "$(peak_rss_mb "$MURMEX_PID")" yes
+    local c s w g
+    read -r c s w g < <(cpu_shares -w "$seconds" "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID")
+    record "$1" "$c" "$s" "$w" "$(peak_rss_mb "$MURMEX_PID")" yes "$g"
 }
 
 # Murmex stopped with its window shown, then playing with its window shown, then unmapped from outside (as on
@@ -161,7 +161,7 @@ measure_headless() {
 
 # Another player, started by COMMAND, from its first sound on.
 measure_other() { # row, command...
-    local row=$1 mark pid sound=yes c s w
+    local row=$1 mark pid sound=yes c s w g
     shift
     mark=$(monitor_mark)
     "$@" >/dev/null 2>&1 &
@@ -169,9 +169,9 @@ measure_other() { # row, command...
     players+=("$pid")
     SOUND_WAIT=10 wait_sound "$mark" >/dev/null || sound=no
     sleep 2
-    read -r c s w < <(cpu_shares -w "$seconds" "$pid" "$MURMEX_TEST_PULSE_PID")
+    read -r c s w g < <(cpu_shares -w "$seconds" "$pid" "$MURMEX_TEST_PULSE_PID")
     still_playing "$seconds" || sound=no
-    record "$row" "$c" "$s" "$w" "$(peak_rss_mb "$pid")" "$sound"
+    record "$row" "$c" "$s" "$w" "$(peak_rss_mb "$pid")" "$sound" "$g"
     finish "$pid"
 }
 
@@ -204,7 +204,7 @@ soak() { # minutes
     for ((m = 1; m <= minutes; m++)); do
         c="" s="" w=""
         if running "$MURMEX_PID"; then
-            read -r c s w < <(cpu_shares -w 60 "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID" 2>/dev/null) || true
+            read -r c s w _ < <(cpu_shares -w 60 "$MURMEX_PID" "$MURMEX_TEST_PULSE_PID" 2>/dev/null) || true
         fi
         if [[ -z "$c" ]] || ! running "$MURMEX_PID"; then
             echo "  Murmex ended in minute $m"
@@ -293,8 +293,8 @@ sox_server=$(m "${server[sox]}")
 row() { # name, row key, target text, met
     local sound=""
     [[ "${heard[$2]}" != *no* ]] || sound=" (no sound)"
-    printf '%-36s %8s %8s %10s %8s   %-46s %s\n' "$1$sound" "$(m "${cpu[$2]}")" "$(m "${wake[$2]}")" \
-        "$(m "${server[$2]}")" "$(m "${rss[$2]}")" "$3" "$4"
+    printf '%-36s %8s %8s %8s %10s %8s   %-46s %s\n' "$1$sound" "$(m "${cpu[$2]}")" "$(m "${wake[$2]}")" \
+        "$(m "${gave[$2]}")" "$(m "${server[$2]}")" "$(m "${rss[$2]}")" "$3" "$4"
 }
 
 echo
@@ -303,8 +303,8 @@ printf '%-36s %8s   %-66s %s\n' "" "figure" "target" "within"
 printf '%-36s %8s   %-66s %s\n' "launch to first paint, ms" "$launch_median" "<= 150 ms" "$(within "$launch_median" 150)"
 printf '%-36s %8s   %-66s %s\n' "click to first sound, ms" "$click_median" "<= 100 ms" "$(within "$click_median" 100)"
 echo
-printf '%-36s %8s %8s %10s %8s   %-46s %s\n' "noise 5, or stopped" "CPU %" "wake/s" "server %" "RSS MB" "target" \
-    "within"
+printf '%-36s %8s %8s %8s %10s %8s   %-46s %s\n' "noise 5, or stopped" "CPU %" "wake/s" "yield/s" "server %" \
+    "RSS MB" "target" "within"
 # Whether a row's medians meet its target: CPU at most CPU_MAX % (or SOX_SHARE times SoX's when given), the
 # sound server no busier than with SoX when SERVER is 1, wake-ups and peak memory at most their limits.
 meets() { # row, cpu max, sox share, server, wake-ups max, rss max
