@@ -22,6 +22,7 @@
 #include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
 
 #include <chrono>
 #include <cstdio>
@@ -209,8 +210,11 @@ void TfmMain::showEvent(QShowEvent* event) {
         // end, as before); every change from here on, a click at the first moment included, is written.
         m_saver->TakeAsStored();
     }
-    if (Generator_On)
-        Timer_Indicator->start();
+    // The window's own surface tells when it is taken off the screen from outside and put back.
+    if (QWindow* surface = windowHandle())
+        surface->installEventFilter(this);
+    m_unexposed = false;
+    PaceIndicatorTimer();
     QWidget::showEvent(event);
     PaceWorkTimer();
 }

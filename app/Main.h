@@ -462,8 +462,10 @@ private:
     void ShowOutsideVolumes(std::int32_t left, std::int32_t right);
     void EndFadeForUser();
     bool Hovered(QWidget* control, QPoint cursor) const;
-    // Neither hidden (in the tray) nor minimised.
+    // Neither hidden (in the tray), minimised, nor taken off the screen from outside.
     bool WindowShown() const;
+    // The level lamps' timer runs while the generator plays and the window is seen.
+    void PaceIndicatorTimer();
 
     MainServices m_services;
     SettingsSaver* m_saver = nullptr;
@@ -480,7 +482,9 @@ private:
     bool m_fadeCancelled = false;               // the user ended this fade
     std::int32_t m_offRequestedAt = kNoRequest; // the count at which the power-off was asked for
     std::int64_t m_countedTo = 0;               // the steady clock's ms up to which playing time is counted
-    QPoint m_pointer = kNoCursor;               // screen point; kNoCursor once the pointer has left the window
+    // Shown, but taken off the screen from outside (another desktop, say): nothing of it is seen meanwhile.
+    bool m_unexposed = false;
+    QPoint m_pointer = kNoCursor; // screen point; kNoCursor once the pointer has left the window
     KeyRepeats m_keyRepeats;
 };
 

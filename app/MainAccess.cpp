@@ -10,6 +10,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QWindow>
 
 namespace murmex {
 
@@ -61,6 +62,12 @@ bool TfmMain::FormKeyEvent(const QKeyEvent& key) {
 }
 
 bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == windowHandle()) {
+        // Only while shown: a hidden window is unexposed as well, and hides its timers by itself.
+        m_unexposed = isVisible() && !windowHandle()->isExposed();
+        PaceIndicatorTimer();
+        PaceWorkTimer();
+    }
     if (watched == Edit_Focus && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease))
         return FormKeyEvent(static_cast<const QKeyEvent&>(*event));
     return QWidget::eventFilter(watched, event);

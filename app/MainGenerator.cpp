@@ -28,8 +28,7 @@ void TfmMain::StartGenerator() {
         m_services.playingChanged(true);
     m_playerErrorSeen = false;
     // A start from the tray menu leaves the level lamps' timer resting until the window is seen again.
-    if (isVisible() && !isMinimized())
-        Timer_Indicator->start();
+    PaceIndicatorTimer();
     ShowGeneratorLamp();
     for (ui::TLMDLImage* control : NoiseControls())
         control->setCursor(NoiseCursor(true));

@@ -187,7 +187,14 @@ bool TfmMain::Hovered(QWidget* control, QPoint cursor) const {
 }
 
 bool TfmMain::WindowShown() const {
-    return isVisible() && !isMinimized();
+    return isVisible() && !isMinimized() && !m_unexposed;
+}
+
+void TfmMain::PaceIndicatorTimer() {
+    if (Generator_On && WindowShown())
+        Timer_Indicator->start();
+    else
+        Timer_Indicator->stop();
 }
 
 } // namespace murmex

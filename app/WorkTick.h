@@ -14,7 +14,7 @@ inline constexpr int kBusyTickMs = 100;
 inline constexpr int kRestingTickMs = 1000;
 
 struct WorkTickState {
-    bool shown = false; // neither hidden (in the tray, or never shown) nor minimised
+    bool shown = false; // neither hidden (in the tray, or never shown), minimised, nor taken off the screen
     bool playing = false;
     std::int32_t offCount = 0;
     std::int32_t off1 = 0;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The window appears at the top centre of the desktop with the generator lamp off, is dragged by its
-# background and its title with the left button only, not by its controls; its close button ends the
-# program.
+# background and its title with the left button only, not by its controls; its level lamps move again once it
+# is put back on the screen after being taken off it from outside; its close button ends the program.
 source "$(dirname "$0")/lib.sh"
 
 new_config_home
+seed_settings "Value_L=100" # the level lamps move only at a volume above 0
 start_murmex
 
 step "top centre, outer size 808 x 608"
@@ -43,6 +44,14 @@ wait_pixel 761 41 FF0000 || fail "Enter did not start the generator"
 lamps=$(for _ in $(seq 30); do pixel 761 41; sleep 0.1; done | sort -u | tr '\n' ' ')
 xdotool keyup Return
 [[ "$lamps" == "FF0000 " ]] || fail "while Enter was held the lamp showed: $lamps"
+
+step "taken off the screen from outside and put back, the level lamps move again"
+xdotool windowunmap --sync "$WINDOW"
+xdotool windowmap --sync "$WINDOW"
+# The left column's ten lamps, 14 pixels apart.
+column() { local y; for y in $(seq 140 14 266); do pixel 567 "$y"; done | tr -d '\n'; }
+looks=$(for _ in $(seq 40); do column; echo; sleep 0.1; done | sort -u)
+(($(wc -l <<<"$looks") > 1)) || fail "the level lamps stood still after the window came back: $looks"
 
 step "a click on the close button ends the program"
 click 785 16
