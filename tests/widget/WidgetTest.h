@@ -11,9 +11,17 @@
 #include <functional>
 #include <memory>
 
+namespace murmex::platform {
+class SoundBackend;
+}
+
 namespace murmex::test {
 
 int RegisterWidgetTest(std::function<std::unique_ptr<QObject>()> make);
+// The sound of every window in this executable comes from the backend `make` gives, put in place before the
+// program's start-up starts the sound; at most one per executable. Returns a value for a static, as
+// MURMEX_WIDGET_TEST does.
+int UseWidgetSound(std::function<std::unique_ptr<platform::SoundBackend>()> make);
 
 // The per-user settings folder of this run, and the settings file in it.
 QString WidgetConfigHome();
