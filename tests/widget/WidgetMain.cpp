@@ -76,6 +76,16 @@ QString WidgetDeviceIni() {
     return g_configHome + QStringLiteral("/devices.ini");
 }
 
+void WriteWidgetDeviceIni(const QByteArray& text) {
+    QFile file(WidgetDeviceIni());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+QString StoredWidgetDeviceIni(const QString& key) {
+    return QSettings(WidgetDeviceIni(), QSettings::IniFormat).value(key).toString();
+}
+
 void SetCursor(QPoint screen) {
     g_cursor = screen;
     // As a real pointer's moves reach a shown window, as its own hover events.

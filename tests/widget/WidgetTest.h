@@ -30,8 +30,11 @@ void WriteWidgetSettings(const QByteArray& text);
 // The value stored under `key` in the settings file, as text; empty when there is none.
 QString StoredWidgetSetting(const char* key);
 
-// The INI file of the output device choice that test windows use, in the private settings folder.
+// The INI file of the output device choice that test windows use, in the private settings folder; its text
+// written, and the value under `key` in it, as text.
 QString WidgetDeviceIni();
+void WriteWidgetDeviceIni(const QByteArray& text);
+QString StoredWidgetDeviceIni(const QString& key);
 
 // Where test windows see the pointer, in screen coordinates; far away from any window until set. A shown test
 // window is told at once, as by its own pointer events; one that shows later reads it as it shows.

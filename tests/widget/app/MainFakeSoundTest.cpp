@@ -13,7 +13,6 @@
 #include <QEventLoop>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QTimer>
 #include <QtTest>
 
@@ -51,14 +50,8 @@ QStringList OutputNotes(const TfmMain& fm) {
     return notes;
 }
 
-QString StoredIni(const char* key) {
-    return QSettings(test::WidgetDeviceIni(), QSettings::IniFormat).value(QLatin1StringView(key)).toString();
-}
-
 void ChooseDesk() {
-    QFile file(test::WidgetDeviceIni());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("[ObjectMapping]\nObject1=1\nObject1Name=Desk\n");
+    test::WriteWidgetDeviceIni("[ObjectMapping]\nObject1=1\nObject1Name=Desk\n");
 }
 
 const QColor kStoppedLamp(0x00, 0x80, 0xC0);
@@ -184,8 +177,8 @@ private slots:
         Sound().MoveByUser("Phones");
         QTRY_COMPARE_WITH_TIMEOUT(fm->Edit_Obj1->text(), QStringLiteral("Phones"), 10000);
         QCOMPARE(fm->OutputDeviceId(), 2);
-        QCOMPARE(StoredIni("ObjectMapping/Object1Name"), QStringLiteral("Phones"));
-        QCOMPARE(StoredIni("ObjectMapping/Object1"), QStringLiteral("2"));
+        QCOMPARE(test::StoredWidgetDeviceIni(QStringLiteral("ObjectMapping/Object1Name")), QStringLiteral("Phones"));
+        QCOMPARE(test::StoredWidgetDeviceIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("2"));
         QCOMPARE(Sound().Open(true), std::vector<std::string>{"Phones"});
         QCOMPARE(OutputNotes(*fm), QStringList());
 
