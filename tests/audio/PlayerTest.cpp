@@ -378,11 +378,6 @@ protected:
         TWOThread::Start(NoiseItem(1, 4800, seed).item, true, device, m_presented.Presenter(), m_notices.Callback());
         return sound;
     }
-    // Waits until the only stream open is on `key` and playing.
-    static bool OpenOn(const test::FakeSound& sound, const std::string& key) {
-        return test::FakeSound::Eventually(
-            [&] { return sound.Open() == std::vector{key} && sound.Open(true) == std::vector{key}; });
-    }
     static bool Tried(const test::FakeSound& sound, std::size_t openings) {
         return test::FakeSound::Eventually([&] { return sound.Openings().size() >= openings; });
     }
@@ -407,7 +402,7 @@ protected:
 TEST_F(PlayerFakeTest, ALostOutputIsTriedEverySecondAndPlaysOnOnceBack) {
     test::InFreshProcess([this] {
         test::FakeSound& sound = Start(platform::WAVE_MAPPER, 41);
-        ASSERT_TRUE(OpenOn(sound, kDefault));
+        ASSERT_TRUE(sound.PlaysOnlyOn(kDefault));
         sound.Advance(5s);
         sound.Remove(kDefault);
         ASSERT_TRUE(Tried(sound, 2));
@@ -416,7 +411,7 @@ TEST_F(PlayerFakeTest, ALostOutputIsTriedEverySecondAndPlaysOnOnceBack) {
         ASSERT_TRUE(Tried(sound, 3));
         EXPECT_EQ(sound.Openings()[2].at.time_since_epoch(), 6s);
         sound.Return(kDefault);
-        ASSERT_TRUE(OpenOn(sound, kDefault)) << "not opened again when the backend said it was back";
+        ASSERT_TRUE(sound.PlaysOnlyOn(kDefault)) << "not opened again when the backend said it was back";
         EXPECT_EQ(sound.Elapsed(), 6s);
         ASSERT_TRUE(test::FakeSound::Eventually([&] { return m_notices.Messages().size() == 2; }));
         EXPECT_EQ(m_notices.Messages(), Told({"output lost: ", "output back: "}, "Default")) << "one notice each";
@@ -447,14 +442,14 @@ TEST_F(PlayerFakeTest, AStreamThatWillNotStartIsOpenedAgainASecondLaterNotAtOnce
 TEST_F(PlayerFakeTest, AChosenOutputLostForTenSecondsGivesWayToTheDefaultUntilItIsBack) {
     test::InFreshProcess([this] {
         test::FakeSound& sound = Start(1, 43);
-        ASSERT_TRUE(OpenOn(sound, "Desk"));
+        ASSERT_TRUE(sound.PlaysOnlyOn("Desk"));
         sound.Advance(3s);
         sound.Remove("Desk");
         for (int second = 1; second <= 10; ++second) {
             ASSERT_TRUE(sound.Pause());
             sound.Advance(1s);
         }
-        ASSERT_TRUE(OpenOn(sound, kDefault));
+        ASSERT_TRUE(sound.PlaysOnlyOn(kDefault));
         for (const auto& opening : sound.Openings()) {
             if (opening.key == kDefault) {
                 EXPECT_GE(opening.at.time_since_epoch(), 13s) << "the default output took over too soon";
@@ -463,7 +458,7 @@ TEST_F(PlayerFakeTest, AChosenOutputLostForTenSecondsGivesWayToTheDefaultUntilIt
         sound.Return("Desk");
         EXPECT_EQ(sound.Pause(), 14s) << "not a second after the last open";
         sound.Advance(1s);
-        ASSERT_TRUE(OpenOn(sound, "Desk")) << "the default output still plays, or the chosen one was not reopened";
+        ASSERT_TRUE(sound.PlaysOnlyOn("Desk")) << "the default output still plays, or the chosen one was not reopened";
         ASSERT_TRUE(test::FakeSound::Eventually([&] { return m_notices.Messages().size() == 3; }));
         EXPECT_EQ(m_notices.Messages(),
                   Told({"output lost: ", "output elsewhere meanwhile: ", "output back: "}, "Desk"));
@@ -479,7 +474,7 @@ TEST_F(PlayerFakeTest, AStreamPlayedElsewhereMeanwhileReturnsToItsOutput) {
         SCOPED_TRACE(movedBack ? "moved back" : "opened again");
         test::InFreshProcess([this, movedBack] {
             test::FakeSound& sound = Start(2, 44);
-            ASSERT_TRUE(OpenOn(sound, "Phones"));
+            ASSERT_TRUE(sound.PlaysOnlyOn("Phones"));
             sound.Advance(3s);
             sound.Remove("Phones", true);
             ASSERT_TRUE(test::FakeSound::Eventually([&] { return m_notices.Messages().size() == 2; }));
@@ -499,7 +494,7 @@ TEST_F(PlayerFakeTest, AStreamPlayedElsewhereMeanwhileReturnsToItsOutput) {
 TEST_F(PlayerFakeTest, AnOutputTheUserMovedTheSoundToIsTheChosenOne) {
     test::InFreshProcess([this] {
         test::FakeSound& sound = Start(1, 45);
-        ASSERT_TRUE(OpenOn(sound, "Desk"));
+        ASSERT_TRUE(sound.PlaysOnlyOn("Desk"));
         sound.MoveByUser("Phones");
         sound.Remove("Phones");
         EXPECT_EQ(sound.Pause(), 1s);
@@ -518,13 +513,13 @@ TEST_F(PlayerFakeTest, AStopEndsThePlayerAtOnceWhateverBecameOfItsOutput) {
         SCOPED_TRACE(state);
         test::InFreshProcess([this, state] {
             test::FakeSound& sound = Start(1, 46);
-            ASSERT_TRUE(OpenOn(sound, "Desk"));
+            ASSERT_TRUE(sound.PlaysOnlyOn("Desk"));
             const std::string s = state;
             sound.Remove("Desk", s == "displaced");
             if (s == "on the default") {
                 ASSERT_TRUE(sound.Pause());
                 sound.Advance(11s);
-                ASSERT_TRUE(OpenOn(sound, kDefault));
+                ASSERT_TRUE(sound.PlaysOnlyOn(kDefault));
             } else if (s == "returning") {
                 sound.Advance(1s);
                 sound.Return("Desk");
@@ -542,7 +537,7 @@ TEST_F(PlayerFakeTest, AStopEndsThePlayerAtOnceWhateverBecameOfItsOutput) {
 TEST_F(PlayerFakeTest, RepeatedLossesLeaveTheStreamsAndThreadsAsTheyWere) {
     test::InFreshProcess([this] {
         test::FakeSound& sound = Start(platform::WAVE_MAPPER, 47);
-        ASSERT_TRUE(OpenOn(sound, kDefault));
+        ASSERT_TRUE(sound.PlaysOnlyOn(kDefault));
         const int threads = PlayerLossTest::Threads();
         constexpr int kLosses = 5;
         for (int i = 0; i < kLosses; ++i) {

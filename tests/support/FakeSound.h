@@ -107,6 +107,10 @@ public:
         }
         return true;
     }
+    // Waits (as Eventually) until the only stream open is on `key` and was handed a buffer.
+    bool PlaysOnlyOn(const std::string& key) const {
+        return Eventually([&] { return Open() == std::vector{key} && Open(true) == std::vector{key}; });
+    }
     // The end of the pause a player sleeps in now, once it sleeps, measured from the fake clock's start.
     std::optional<Clock::duration> Pause(int timeoutMs = 10000) const {
         std::optional<Clock::duration> pause;

@@ -1,7 +1,7 @@
 // The window's reactions to what becomes of its player's output, against a sound backend the test drives
 // (tests/support/FakeSound.h) and a clock that moves only when the test says. An executable of its own: the fake
 // is in place before the program's start-up starts the sound, for every window of the run. Its outputs: the
-// default entry (id 0), "Desk" (1) and "Phones" (2).
+// default entry (ids -1 and 0), "Desk" (1) and "Phones" (2).
 #include "app/Main.h"
 #include "audio/WaveOutThreadPlayWL.h"
 #include "tests/support/FakeSound.h"
@@ -34,12 +34,6 @@ test::FakeSound& Sound() {
 }
 
 constexpr const char* kDefault = platform::kDefaultOutputKey;
-
-// Waits until the only stream open is on `key` and playing.
-bool OpenOn(const std::string& key) {
-    return test::FakeSound::Eventually(
-        [&] { return Sound().Open() == std::vector{key} && Sound().Open(true) == std::vector{key}; });
-}
 
 // The notes of what became of the output, in the diagnostics memo in their order.
 QStringList OutputNotes(const TfmMain& fm) {
@@ -84,7 +78,7 @@ private slots:
         const auto fm = test::MakeMainWindow(); // fails on any error box
         fm->show();
         QTest::mouseClick(fm->Sb_Generator, Qt::LeftButton);
-        QVERIFY(OpenOn("Desk"));
+        QVERIFY(Sound().PlaysOnlyOn("Desk"));
 
         Sound().Advance(3s);
         Sound().Remove("Desk");
@@ -95,7 +89,7 @@ private slots:
             QVERIFY(Sound().Pause());
             Sound().Advance(1s);
         }
-        QVERIFY(OpenOn(kDefault));
+        QVERIFY(Sound().PlaysOnlyOn(kDefault));
         QTRY_COMPARE_WITH_TIMEOUT(OutputNotes(*fm).size(), 2, 10000);
         QCOMPARE(OutputNotes(*fm).back(), QStringLiteral("output elsewhere meanwhile: Desk"));
         test::Tick(*fm);
@@ -104,7 +98,7 @@ private slots:
         Sound().Return("Desk");
         QVERIFY(Sound().Pause());
         Sound().Advance(1s);
-        QVERIFY(OpenOn("Desk"));
+        QVERIFY(Sound().PlaysOnlyOn("Desk"));
         QTRY_COMPARE_WITH_TIMEOUT(OutputNotes(*fm).size(), 3, 10000);
         QCOMPARE(OutputNotes(*fm).back(), QStringLiteral("output back: Desk"));
         QCOMPARE(fm->Edit_Obj1->text(), QStringLiteral("Desk"));
@@ -172,7 +166,7 @@ private slots:
         const auto fm = test::MakeMainWindow();
         fm->show();
         QTest::mouseClick(fm->Sb_Generator, Qt::LeftButton);
-        QVERIFY(OpenOn("Desk"));
+        QVERIFY(Sound().PlaysOnlyOn("Desk"));
 
         Sound().MoveByUser("Phones");
         QTRY_COMPARE_WITH_TIMEOUT(fm->Edit_Obj1->text(), QStringLiteral("Phones"), 10000);
