@@ -367,17 +367,16 @@ private:
 // only when the test says: each scenario runs in a fresh process with the fake in place before anything plays.
 class PlayerFakeTest : public testing::Test {
 protected:
-    // A fake with the default entry (id -1 and 0) and "Desk" (1) and "Phones" (2), put in place.
-    static test::FakeSound& Fake() {
+    // A fake with the default entry (id -1 and 0) and "Desk" (1) and "Phones" (2) put in place, and an endless
+    // loop started on `device`, its errors in m_presented and its notices in m_notices. With `refuseStarts` its
+    // streams will not start.
+    test::FakeSound& Start(std::int32_t device, unsigned seed, bool refuseStarts = false) {
         auto fake = std::make_unique<test::FakeSound>(std::vector<std::string>{"Desk", "Phones"});
         test::FakeSound& sound = *fake;
+        sound.RefuseStarts(refuseStarts);
         platform::UseSoundBackend(std::move(fake));
+        TWOThread::Start(NoiseItem(1, 4800, seed).item, true, device, m_presented.Presenter(), m_notices.Callback());
         return sound;
-    }
-    // Waits until the only stream open is on `key` and playing.
-    static bool OpenOn(const test::FakeSound& sound, const std::string& key) {
-        return test::FakeSound::Eventually(
-            [&] { return sound.Open() == std::vector{key} && sound.Open(true) == std::vector{key}; });
     }
     static bool Tried(const test::FakeSound& sound, std::size_t openings) {
         return test::FakeSound::Eventually([&] { return sound.Openings().size() >= openings; });
@@ -394,18 +393,16 @@ protected:
         return told;
     }
     static constexpr const char* kDefault = platform::kDefaultOutputKey;
+    Presented m_presented;
+    Notices m_notices;
 };
 
 // A lost output is tried a second after the last open, then every second and at once when the backend says it is
 // back; one notice for the loss and one for the return, and no error shown.
 TEST_F(PlayerFakeTest, ALostOutputIsTriedEverySecondAndPlaysOnOnceBack) {
-    test::InFreshProcess([] {
-        test::FakeSound& sound = Fake();
-        Presented presented;
-        Notices notices;
-        TWOThread::Start(NoiseItem(1, 4800, 41).item, true, platform::WAVE_MAPPER, presented.Presenter(),
-                         notices.Callback());
-        ASSERT_TRUE(OpenOn(sound, kDefault));
+    test::InFreshProcess([this] {
+        test::FakeSound& sound = Start(platform::WAVE_MAPPER, 41);
+        ASSERT_TRUE(sound.PlaysOnlyOn(kDefault));
         sound.Advance(5s);
         sound.Remove(kDefault);
         ASSERT_TRUE(Tried(sound, 2));
@@ -414,11 +411,11 @@ TEST_F(PlayerFakeTest, ALostOutputIsTriedEverySecondAndPlaysOnOnceBack) {
         ASSERT_TRUE(Tried(sound, 3));
         EXPECT_EQ(sound.Openings()[2].at.time_since_epoch(), 6s);
         sound.Return(kDefault);
-        ASSERT_TRUE(OpenOn(sound, kDefault)) << "not opened again when the backend said it was back";
+        ASSERT_TRUE(sound.PlaysOnlyOn(kDefault)) << "not opened again when the backend said it was back";
         EXPECT_EQ(sound.Elapsed(), 6s);
-        ASSERT_TRUE(test::FakeSound::Eventually([&] { return notices.Messages().size() == 2; }));
-        EXPECT_EQ(notices.Messages(), Told({"output lost: ", "output back: "}, "Default")) << "one notice each";
-        EXPECT_TRUE(presented.Messages().empty()) << "a lost output was shown as an error";
+        ASSERT_TRUE(test::FakeSound::Eventually([&] { return m_notices.Messages().size() == 2; }));
+        EXPECT_EQ(m_notices.Messages(), Told({"output lost: ", "output back: "}, "Default")) << "one notice each";
+        EXPECT_TRUE(m_presented.Messages().empty()) << "a lost output was shown as an error";
         ExpectQuickStop();
     });
 }
@@ -426,13 +423,8 @@ TEST_F(PlayerFakeTest, ALostOutputIsTriedEverySecondAndPlaysOnOnceBack) {
 // A loop whose stream will not start has lost its output: it is opened again a second after the last open, not at
 // once, and only one loss is told.
 TEST_F(PlayerFakeTest, AStreamThatWillNotStartIsOpenedAgainASecondLaterNotAtOnce) {
-    test::InFreshProcess([] {
-        test::FakeSound& sound = Fake();
-        Presented presented;
-        Notices notices;
-        sound.RefuseStarts(true);
-        TWOThread::Start(NoiseItem(1, 4800, 42).item, true, platform::WAVE_MAPPER, presented.Presenter(),
-                         notices.Callback());
+    test::InFreshProcess([this] {
+        test::FakeSound& sound = Start(platform::WAVE_MAPPER, 42, true);
         for (int second = 1; second <= 2; ++second) {
             ASSERT_TRUE(Tried(sound, std::size_t(second)));
             EXPECT_EQ(sound.Pause(), std::chrono::seconds(second));
@@ -440,27 +432,24 @@ TEST_F(PlayerFakeTest, AStreamThatWillNotStartIsOpenedAgainASecondLaterNotAtOnce
             sound.Advance(1s);
         }
         ExpectQuickStop();
-        EXPECT_EQ(notices.Messages(), Told({"output lost: "}, "Default"));
-        EXPECT_TRUE(presented.Messages().empty());
+        EXPECT_EQ(m_notices.Messages(), Told({"output lost: "}, "Default"));
+        EXPECT_TRUE(m_presented.Messages().empty());
     });
 }
 
 // A chosen output that ends its stream: tried every second, after ten seconds the loop plays on the default
 // output meanwhile, and goes back to the chosen one (a second after the last open) once the backend says it can.
 TEST_F(PlayerFakeTest, AChosenOutputLostForTenSecondsGivesWayToTheDefaultUntilItIsBack) {
-    test::InFreshProcess([] {
-        test::FakeSound& sound = Fake();
-        Presented presented;
-        Notices notices;
-        TWOThread::Start(NoiseItem(1, 4800, 43).item, true, 1, presented.Presenter(), notices.Callback());
-        ASSERT_TRUE(OpenOn(sound, "Desk"));
+    test::InFreshProcess([this] {
+        test::FakeSound& sound = Start(1, 43);
+        ASSERT_TRUE(sound.PlaysOnlyOn("Desk"));
         sound.Advance(3s);
         sound.Remove("Desk");
         for (int second = 1; second <= 10; ++second) {
             ASSERT_TRUE(sound.Pause());
             sound.Advance(1s);
         }
-        ASSERT_TRUE(OpenOn(sound, kDefault));
+        ASSERT_TRUE(sound.PlaysOnlyOn(kDefault));
         for (const auto& opening : sound.Openings()) {
             if (opening.key == kDefault) {
                 EXPECT_GE(opening.at.time_since_epoch(), 13s) << "the default output took over too soon";
@@ -469,10 +458,11 @@ TEST_F(PlayerFakeTest, AChosenOutputLostForTenSecondsGivesWayToTheDefaultUntilIt
         sound.Return("Desk");
         EXPECT_EQ(sound.Pause(), 14s) << "not a second after the last open";
         sound.Advance(1s);
-        ASSERT_TRUE(OpenOn(sound, "Desk")) << "the default output still plays, or the chosen one was not reopened";
-        ASSERT_TRUE(test::FakeSound::Eventually([&] { return notices.Messages().size() == 3; }));
-        EXPECT_EQ(notices.Messages(), Told({"output lost: ", "output elsewhere meanwhile: ", "output back: "}, "Desk"));
-        EXPECT_TRUE(presented.Messages().empty());
+        ASSERT_TRUE(sound.PlaysOnlyOn("Desk")) << "the default output still plays, or the chosen one was not reopened";
+        ASSERT_TRUE(test::FakeSound::Eventually([&] { return m_notices.Messages().size() == 3; }));
+        EXPECT_EQ(m_notices.Messages(),
+                  Told({"output lost: ", "output elsewhere meanwhile: ", "output back: "}, "Desk"));
+        EXPECT_TRUE(m_presented.Messages().empty());
         ExpectQuickStop();
     });
 }
@@ -482,22 +472,19 @@ TEST_F(PlayerFakeTest, AChosenOutputLostForTenSecondsGivesWayToTheDefaultUntilIt
 TEST_F(PlayerFakeTest, AStreamPlayedElsewhereMeanwhileReturnsToItsOutput) {
     for (const bool movedBack : {true, false}) {
         SCOPED_TRACE(movedBack ? "moved back" : "opened again");
-        test::InFreshProcess([movedBack] {
-            test::FakeSound& sound = Fake();
-            Presented presented;
-            Notices notices;
-            TWOThread::Start(NoiseItem(1, 4800, 44).item, true, 2, presented.Presenter(), notices.Callback());
-            ASSERT_TRUE(OpenOn(sound, "Phones"));
+        test::InFreshProcess([this, movedBack] {
+            test::FakeSound& sound = Start(2, 44);
+            ASSERT_TRUE(sound.PlaysOnlyOn("Phones"));
             sound.Advance(3s);
             sound.Remove("Phones", true);
-            ASSERT_TRUE(test::FakeSound::Eventually([&] { return notices.Messages().size() == 2; }));
+            ASSERT_TRUE(test::FakeSound::Eventually([&] { return m_notices.Messages().size() == 2; }));
             EXPECT_EQ(sound.Open(), std::vector<std::string>{"Phones"}) << "the displaced stream was let go";
             sound.Return("Phones", !movedBack);
-            ASSERT_TRUE(test::FakeSound::Eventually([&] { return notices.Messages().size() == 3; }));
+            ASSERT_TRUE(test::FakeSound::Eventually([&] { return m_notices.Messages().size() == 3; }));
             EXPECT_EQ(sound.Openings().size(), movedBack ? 1u : 2u);
-            EXPECT_EQ(notices.Messages(),
+            EXPECT_EQ(m_notices.Messages(),
                       Told({"output lost: ", "output elsewhere meanwhile: ", "output back: "}, "Phones"));
-            EXPECT_TRUE(presented.Messages().empty());
+            EXPECT_TRUE(m_presented.Messages().empty());
             ExpectQuickStop();
         });
     }
@@ -505,18 +492,16 @@ TEST_F(PlayerFakeTest, AStreamPlayedElsewhereMeanwhileReturnsToItsOutput) {
 
 // The user moves the sound in the desktop's mixer: that output is the chosen one from then on.
 TEST_F(PlayerFakeTest, AnOutputTheUserMovedTheSoundToIsTheChosenOne) {
-    test::InFreshProcess([] {
-        test::FakeSound& sound = Fake();
-        Notices notices;
-        TWOThread::Start(NoiseItem(1, 4800, 45).item, true, 1, {}, notices.Callback());
-        ASSERT_TRUE(OpenOn(sound, "Desk"));
+    test::InFreshProcess([this] {
+        test::FakeSound& sound = Start(1, 45);
+        ASSERT_TRUE(sound.PlaysOnlyOn("Desk"));
         sound.MoveByUser("Phones");
         sound.Remove("Phones");
         EXPECT_EQ(sound.Pause(), 1s);
         sound.Advance(1s);
         ASSERT_TRUE(Tried(sound, 2));
         EXPECT_EQ(sound.Openings()[1].key, "Phones");
-        EXPECT_EQ(notices.Messages(), Told({"output lost: "}, "Phones"));
+        EXPECT_EQ(m_notices.Messages(), Told({"output lost: "}, "Phones"));
         ExpectQuickStop();
     });
 }
@@ -526,22 +511,20 @@ TEST_F(PlayerFakeTest, AnOutputTheUserMovedTheSoundToIsTheChosenOne) {
 TEST_F(PlayerFakeTest, AStopEndsThePlayerAtOnceWhateverBecameOfItsOutput) {
     for (const char* state : {"tried", "on the default", "displaced", "returning"}) {
         SCOPED_TRACE(state);
-        test::InFreshProcess([state] {
-            test::FakeSound& sound = Fake();
-            Notices notices;
-            TWOThread::Start(NoiseItem(1, 4800, 46).item, true, 1, {}, notices.Callback());
-            ASSERT_TRUE(OpenOn(sound, "Desk"));
+        test::InFreshProcess([this, state] {
+            test::FakeSound& sound = Start(1, 46);
+            ASSERT_TRUE(sound.PlaysOnlyOn("Desk"));
             const std::string s = state;
             sound.Remove("Desk", s == "displaced");
             if (s == "on the default") {
                 ASSERT_TRUE(sound.Pause());
                 sound.Advance(11s);
-                ASSERT_TRUE(OpenOn(sound, kDefault));
+                ASSERT_TRUE(sound.PlaysOnlyOn(kDefault));
             } else if (s == "returning") {
                 sound.Advance(1s);
                 sound.Return("Desk");
             } else if (s == "displaced") {
-                ASSERT_TRUE(test::FakeSound::Eventually([&] { return notices.Messages().size() == 2; }));
+                ASSERT_TRUE(test::FakeSound::Eventually([&] { return m_notices.Messages().size() == 2; }));
             } else {
                 ASSERT_TRUE(sound.Pause());
             }
@@ -552,13 +535,9 @@ TEST_F(PlayerFakeTest, AStopEndsThePlayerAtOnceWhateverBecameOfItsOutput) {
 
 // Losses over and over: one notice each, one stream open after each return, and no thread left behind.
 TEST_F(PlayerFakeTest, RepeatedLossesLeaveTheStreamsAndThreadsAsTheyWere) {
-    test::InFreshProcess([] {
-        test::FakeSound& sound = Fake();
-        Presented presented;
-        Notices notices;
-        TWOThread::Start(NoiseItem(1, 4800, 47).item, true, platform::WAVE_MAPPER, presented.Presenter(),
-                         notices.Callback());
-        ASSERT_TRUE(OpenOn(sound, kDefault));
+    test::InFreshProcess([this] {
+        test::FakeSound& sound = Start(platform::WAVE_MAPPER, 47);
+        ASSERT_TRUE(sound.PlaysOnlyOn(kDefault));
         const int threads = PlayerLossTest::Threads();
         constexpr int kLosses = 5;
         for (int i = 0; i < kLosses; ++i) {
@@ -566,11 +545,11 @@ TEST_F(PlayerFakeTest, RepeatedLossesLeaveTheStreamsAndThreadsAsTheyWere) {
             sound.Remove(kDefault);
             ASSERT_TRUE(sound.Pause());
             sound.Return(kDefault);
-            ASSERT_TRUE(test::FakeSound::Eventually([&] { return notices.Messages().size() == 2u * (i + 1); }));
+            ASSERT_TRUE(test::FakeSound::Eventually([&] { return m_notices.Messages().size() == 2u * (i + 1); }));
             EXPECT_EQ(sound.Open(), std::vector<std::string>{kDefault});
             EXPECT_EQ(PlayerLossTest::Threads(), threads);
         }
-        EXPECT_TRUE(presented.Messages().empty());
+        EXPECT_TRUE(m_presented.Messages().empty());
         ExpectQuickStop();
     });
 }

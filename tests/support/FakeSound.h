@@ -57,14 +57,21 @@ public:
                 awaited.second();
         }
     }
-    // The user moves every stream to `key` in the desktop's mixer.
+    // The user moves every stream to `key` in the desktop's mixer: the streams, the program and the change observer
+    // hear of it as a sound server tells them.
     void MoveByUser(const std::string& key) {
-        const std::lock_guard lock(m_mutex);
-        for (Stream* s : m_streams) {
-            s->key = key;
-            s->moved = key;
-            s->Wake();
+        platform::TakeProgramOutput(key);
+        {
+            const std::lock_guard lock(m_mutex);
+            for (Stream* s : m_streams) {
+                s->key = key;
+                s->moved = key;
+                s->Wake();
+            }
         }
+        const std::lock_guard lock(m_observerMutex);
+        if (m_observer)
+            m_observer();
     }
     // Streams opened from now on refuse to start.
     void RefuseStarts(bool refuse) { m_refuseStarts.store(refuse); }
@@ -99,6 +106,10 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         return true;
+    }
+    // Waits (as Eventually) until the only stream open is on `key` and was handed a buffer.
+    bool PlaysOnlyOn(const std::string& key) const {
+        return Eventually([&] { return Open() == std::vector{key} && Open(true) == std::vector{key}; });
     }
     // The end of the pause a player sleeps in now, once it sleeps, measured from the fake clock's start.
     std::optional<Clock::duration> Pause(int timeoutMs = 10000) const {
@@ -146,6 +157,10 @@ public:
         return code == kRefused ? "The fake output is not there." : "";
     }
     int OpenStreams() const override { return static_cast<int>(Open().size()); }
+    void SetChangeObserver(std::function<void()> observer) override {
+        const std::lock_guard lock(m_observerMutex);
+        m_observer = std::move(observer);
+    }
     void AwaitOutput(const void* owner, const std::string& key, const platform::WaveFormatEx&,
                      std::function<void()> wake) override {
         const std::lock_guard lock(m_mutex);
@@ -225,6 +240,9 @@ private:
     std::vector<Opening> m_openings;
     std::map<const void*, std::pair<std::string, std::function<void()>>> m_awaited;
     std::atomic<bool> m_refuseStarts{false};
+    // Held while the observer is called, so that once it is replaced no call of the one before still runs.
+    std::mutex m_observerMutex;
+    std::function<void()> m_observer;
     // Apart from the rest: a player reads the clock and sleeps while it holds its own wake-up lock, which the
     // streams' wake-ups take under m_mutex.
     std::atomic<Clock::rep> m_now{0};

@@ -23,6 +23,11 @@ std::vector<std::function<std::unique_ptr<QObject>()>>& Registry() {
     return registry;
 }
 
+std::function<std::unique_ptr<platform::SoundBackend>()>& SoundMaker() {
+    static std::function<std::unique_ptr<platform::SoundBackend>()> make;
+    return make;
+}
+
 QString g_configHome;
 QPoint g_cursor{-10000, -10000};
 std::int64_t g_clockMs = 0;
@@ -32,6 +37,11 @@ std::int64_t g_clockMs = 0;
 int RegisterWidgetTest(std::function<std::unique_ptr<QObject>()> make) {
     Registry().push_back(std::move(make));
     return static_cast<int>(Registry().size());
+}
+
+int UseWidgetSound(std::function<std::unique_ptr<platform::SoundBackend>()> make) {
+    SoundMaker() = std::move(make);
+    return 1;
 }
 
 QString WidgetConfigHome() {
@@ -64,6 +74,16 @@ QString StoredWidgetSetting(const char* key) {
 
 QString WidgetDeviceIni() {
     return g_configHome + QStringLiteral("/devices.ini");
+}
+
+void WriteWidgetDeviceIni(const QByteArray& text) {
+    QFile file(WidgetDeviceIni());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+QString StoredWidgetDeviceIni(const QString& key) {
+    return QSettings(WidgetDeviceIni(), QSettings::IniFormat).value(key).toString();
 }
 
 void SetCursor(QPoint screen) {
@@ -133,6 +153,8 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
     QApplication app(argc, argv);
     // As the program's start-up does, before any window exists.
+    if (const auto& make = murmex::test::SoundMaker())
+        murmex::platform::UseSoundBackend(make());
     murmex::platform::StartSound();
     int failed = 0;
     for (const auto& make : murmex::test::Registry()) {

@@ -11,9 +11,17 @@
 #include <functional>
 #include <memory>
 
+namespace murmex::platform {
+class SoundBackend;
+}
+
 namespace murmex::test {
 
 int RegisterWidgetTest(std::function<std::unique_ptr<QObject>()> make);
+// The sound of every window in this executable comes from the backend `make` gives, put in place before the
+// program's start-up starts the sound; at most one per executable. Returns a value for a static, as
+// MURMEX_WIDGET_TEST does.
+int UseWidgetSound(std::function<std::unique_ptr<platform::SoundBackend>()> make);
 
 // The per-user settings folder of this run, and the settings file in it.
 QString WidgetConfigHome();
@@ -22,8 +30,11 @@ void WriteWidgetSettings(const QByteArray& text);
 // The value stored under `key` in the settings file, as text; empty when there is none.
 QString StoredWidgetSetting(const char* key);
 
-// The INI file of the output device choice that test windows use, in the private settings folder.
+// The INI file of the output device choice that test windows use, in the private settings folder; its text
+// written, and the value under `key` in it, as text.
 QString WidgetDeviceIni();
+void WriteWidgetDeviceIni(const QByteArray& text);
+QString StoredWidgetDeviceIni(const QString& key);
 
 // Where test windows see the pointer, in screen coordinates; far away from any window until set. A shown test
 // window is told at once, as by its own pointer events; one that shows later reads it as it shows.

@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QPlainTextEdit>
-#include <QSettings>
 #include <QtTest>
 
 #include <string>
@@ -38,16 +37,6 @@ std::unique_ptr<TfmMain> Window(std::vector<std::string> names, QStringList* err
     return std::make_unique<TfmMain>(services);
 }
 
-void WriteIni(const QByteArray& text) {
-    QFile file(test::WidgetDeviceIni());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
-}
-
-QString StoredIni(const QString& key) {
-    return QSettings(test::WidgetDeviceIni(), QSettings::IniFormat).value(key).toString();
-}
-
 const std::vector<std::string> kThree = {"Speakers", "USB Headset", "HDMI SPDIF out"};
 
 } // namespace
@@ -73,8 +62,9 @@ private slots:
         QTest::mouseClick(fm->Sb_Obj1_Down, Qt::LeftButton);
         QCOMPARE(fm->OutputDeviceId(), 1);
         QCOMPARE(fm->Edit_Obj1->text(), QStringLiteral("USB Headset"));
-        QCOMPARE(StoredIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("1"));
-        QCOMPARE(StoredIni(QStringLiteral("ObjectMapping/Object1Name")), QStringLiteral("USB Headset"));
+        QCOMPARE(test::StoredWidgetDeviceIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("1"));
+        QCOMPARE(test::StoredWidgetDeviceIni(QStringLiteral("ObjectMapping/Object1Name")),
+                 QStringLiteral("USB Headset"));
         QVERIFY(fm->Memo1->toPlainText().endsWith(QStringLiteral("SaveMappingObjectToAudio 1 1")));
 
         QTest::mouseClick(fm->Sb_Obj1_Down, Qt::LeftButton); // wraps
@@ -89,7 +79,7 @@ private slots:
     }
 
     void aStoredIdThatNoOutputHasPlaysOnTheDefaultAndStaysStored() {
-        WriteIni("[ObjectMapping]\nObject1=99999\nObject2=1\nObject3=x\n");
+        test::WriteWidgetDeviceIni("[ObjectMapping]\nObject1=99999\nObject2=1\nObject3=x\n");
         const auto fm = Window(kThree);
         QCOMPARE(fm->OutputDeviceId(), -1);
         QCOMPARE(fm->Edit_Obj1->text(), QStringLiteral("Speakers"));
@@ -97,12 +87,12 @@ private slots:
         QCOMPARE(fm->DeviceMap[2].Id, -1);
         QCOMPARE(fm->DeviceMap[3].Id, -1);
         fm->SoundSystemChanged();
-        QCOMPARE(StoredIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("99999"));
+        QCOMPARE(test::StoredWidgetDeviceIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("99999"));
     }
 
     // Ids are positions in the list of outputs and shift when one is plugged in or out.
     void aStoredDeviceIsFoundAgainByNameWhenItsIdHasShifted() {
-        WriteIni("[ObjectMapping]\nObject1=1\nObject1Name=USB Headset\n");
+        test::WriteWidgetDeviceIni("[ObjectMapping]\nObject1=1\nObject1Name=USB Headset\n");
         const auto fm = Window({"Bluetooth", "Speakers", "USB Headset"});
         QCOMPARE(fm->OutputDeviceId(), 2);
         QCOMPARE(fm->Edit_Obj1->text(), QStringLiteral("USB Headset"));
@@ -134,11 +124,11 @@ private slots:
         *names = {"B"};
         fm.SoundSystemChanged();
         QCOMPARE(fm.OutputDeviceId(), -1); // played on the default meanwhile; the stored choice stays
-        QCOMPARE(StoredIni(QStringLiteral("ObjectMapping/Object1Name")), QStringLiteral("C"));
+        QCOMPARE(test::StoredWidgetDeviceIni(QStringLiteral("ObjectMapping/Object1Name")), QStringLiteral("C"));
         *names = {"C", "B"};
         fm.SoundSystemChanged();
         QCOMPARE(fm.OutputDeviceId(), 0);
-        QCOMPARE(StoredIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("2"));
+        QCOMPARE(test::StoredWidgetDeviceIni(QStringLiteral("ObjectMapping/Object1")), QStringLiteral("2"));
     }
 
     void withNoDeviceTheArrowsReportTheEmptyListAndChangeNothing() {
@@ -167,7 +157,7 @@ private slots:
     }
 
     void theSpdifOptionRefillsTheListAndKeepsTheChoice() {
-        WriteIni("[ObjectMapping]\nObject1=2\n");
+        test::WriteWidgetDeviceIni("[ObjectMapping]\nObject1=2\n");
         const auto fm = Window(kThree);
         fm->show();
         QCOMPARE(fm->Cb_SPDIF->ListIndex(), 13);
