@@ -44,7 +44,7 @@ TfmMain::TfmMain(MainServices services)
     // The window's own pointer events, its children's included, keep the pictures under the pointer.
     setAttribute(Qt::WA_Hover);
     FormCreate();
-    PaceWorkTimer();
+    PaceTimers();
 }
 
 TfmMain::~TfmMain() {
@@ -195,7 +195,7 @@ bool TfmMain::event(QEvent* event) {
         PointerAt(kNoCursor);
         return true;
     case QEvent::WindowStateChange:
-        PaceWorkTimer();
+        PaceTimers();
         break;
     default:
         break;
@@ -214,18 +214,14 @@ void TfmMain::showEvent(QShowEvent* event) {
     if (QWindow* surface = windowHandle())
         surface->installEventFilter(this);
     m_unexposed = false;
-    PaceIndicatorTimer();
     QWidget::showEvent(event);
-    PaceWorkTimer();
+    PaceTimers();
 }
 
-// The level indicators are seen only with the window: while it is away, in the tray or minimised, their
-// timer rests.
 void TfmMain::hideEvent(QHideEvent* event) {
-    Timer_Indicator->stop();
     m_pointer = kNoCursor;
     QWidget::hideEvent(event);
-    PaceWorkTimer();
+    PaceTimers();
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {

@@ -250,8 +250,8 @@ public:
 
     // The work timer: first active tick, auto-off, hover pictures, generator face, sliders, player count, tabs.
     void Timer_WorkTimer();
-    // Starts, paces or rests the work timer for the window's state now.
-    void PaceWorkTimer();
+    // Starts, paces or rests the work timer and the level lamps' timer for the window's state now.
+    void PaceTimers();
     // The auto-off's shutdown action: the settings are kept first, then the computer is asked to power off.
     // Nothing waits for the answer, and a refusal leaves the program as it was.
     void ShutdownComputer();
@@ -464,8 +464,6 @@ private:
     bool Hovered(QWidget* control, QPoint cursor) const;
     // Neither hidden (in the tray), minimised, nor taken off the screen from outside.
     bool WindowShown() const;
-    // The level lamps' timer runs while the generator plays and the window is seen.
-    void PaceIndicatorTimer();
 
     MainServices m_services;
     SettingsSaver* m_saver = nullptr;

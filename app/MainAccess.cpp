@@ -65,8 +65,7 @@ bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Expose && watched == windowHandle()) {
         // Only while shown: a hidden window is unexposed as well, and hides its timers by itself.
         m_unexposed = isVisible() && !windowHandle()->isExposed();
-        PaceIndicatorTimer();
-        PaceWorkTimer();
+        PaceTimers();
     }
     if (watched == Edit_Focus && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease))
         return FormKeyEvent(static_cast<const QKeyEvent&>(*event));

@@ -27,26 +27,23 @@ void TfmMain::StartGenerator() {
     if (m_services.playingChanged)
         m_services.playingChanged(true);
     m_playerErrorSeen = false;
-    // A start from the tray menu leaves the level lamps' timer resting until the window is seen again.
-    PaceIndicatorTimer();
     ShowGeneratorLamp();
     for (ui::TLMDLImage* control : NoiseControls())
         control->setCursor(NoiseCursor(true));
-    PaceWorkTimer();
+    PaceTimers();
 }
 
 void TfmMain::StopGenerator() {
     Generator_On = false;
     CancelFade();
     btStopThreadClick();
-    Timer_Indicator->stop();
     ShowGeneratorLamp();
     Left_Indicator->SetValue(0);
     Right_Indicator->SetValue(0);
     UpdateNoiseMarks();
     if (m_services.playingChanged)
         m_services.playingChanged(false);
-    PaceWorkTimer();
+    PaceTimers();
 }
 
 void TfmMain::ShowGeneratorLamp() {

@@ -44,15 +44,21 @@ void TfmMain::Timer_WorkTimer() {
     ShowHover();
     laThreadCnt->setText(QStringLiteral("Количество потоков: %1").arg(audio::WOThreadCount()));
     StopIfStartFailed();
-    PaceWorkTimer();
+    PaceTimers();
 }
 
-void TfmMain::PaceWorkTimer() {
+void TfmMain::PaceTimers() {
     const int ms = WorkTickMs({WindowShown(), Generator_On, Off_Count, Off_1, m_offRequestedAt});
     if (ms == 0)
         Timer_Work->stop();
     else if (!Timer_Work->isActive() || Timer_Work->interval() != ms)
         Timer_Work->start(ms);
+    // The level lamps are seen only with the window: while it is away (in the tray, minimised, off the screen)
+    // or the generator is stopped, their timer rests. A start from the tray menu leaves it resting until then.
+    if (!Generator_On || !WindowShown())
+        Timer_Indicator->stop();
+    else if (!Timer_Indicator->isActive())
+        Timer_Indicator->start();
 }
 
 void TfmMain::PointerAt(QPoint cursor) {

@@ -190,11 +190,4 @@ bool TfmMain::WindowShown() const {
     return isVisible() && !isMinimized() && !m_unexposed;
 }
 
-void TfmMain::PaceIndicatorTimer() {
-    if (Generator_On && WindowShown())
-        Timer_Indicator->start();
-    else
-        Timer_Indicator->stop();
-}
-
 } // namespace murmex
